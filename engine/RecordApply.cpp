@@ -1,0 +1,81 @@
+#include "RecordApply.h"
+
+#include "ImageWriter.h"
+#include "Messages.h"
+
+#include "../platform/Services.h"
+
+namespace engine {
+
+using platform::MsgDlgButtons;
+using platform::MsgDlgType;
+
+WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
+{
+    WalkResult result;
+    RecordReader reader(patch, format);
+    Record record;
+    for (;;) {
+        const RecordReader::Status status = reader.Next(record);
+        if (status == RecordReader::Status::End) return result;
+        if (status == RecordReader::Status::Damaged) {
+            result.verdict = WalkVerdict::Damaged;
+            return result;
+        }
+        if (record.offset < 0) {
+            result.verdict = WalkVerdict::NegativeOffset;
+            return result;
+        }
+        ++result.records;
+        // Offsets near 2^63 would overflow offset + n: the sum is taken as the
+        // largest position, which no file system grants, so the write is refused.
+        if (record.count > 0) {
+            const std::int64_t end = record.offset > INT64_MAX - record.count ? INT64_MAX : record.offset + record.count;
+            if (end > result.writeEnd) result.writeEnd = end;
+        }
+    }
+}
+
+namespace {
+bool Error(const std::string& text)
+{
+    platform::MessageDlg(text, MsgDlgType::mtError, MsgDlgButtons::mbOK);
+    return false;
+}
+}  // namespace
+
+bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const RecordFormat& format,
+                  std::int64_t patchDataLength, Write which)
+{
+    if (patchDataLength <= 0) return Error(text::kNoPatchData);
+
+    const WalkResult walk = WalkRecords(patch, format);
+    if (walk.verdict == WalkVerdict::Damaged) return Error(text::kDamagedRecords);
+    if (walk.verdict == WalkVerdict::NegativeOffset) return Error(text::kOutsideImage);
+
+    ImageWriter writer(image);
+    if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));
+
+    RecordReader reader(patch, format);
+    Record record;
+    for (;;) {
+        const RecordReader::Status status = reader.Next(record);
+        if (status == RecordReader::Status::End) break;
+        // The walk passed, so only a patch changed under the lock lands here.
+        if (status == RecordReader::Status::Damaged) {
+            writer.Finish();
+            return Error(text::kDamagedRecords);
+        }
+        const std::uint8_t* bytes = which == Write::Undo && record.undo != nullptr ? record.undo : record.patched;
+        if (!writer.Write(record.offset, bytes, record.count)) {
+            const std::string reason = writer.ErrorText();
+            writer.Finish();
+            return Error(text::CantWriteImage(reason));
+        }
+        platform::ProcessMessages();
+    }
+    if (!writer.Finish()) return Error(text::CantWriteImage(writer.ErrorText()));
+    return true;
+}
+
+}  // namespace engine

@@ -1,0 +1,34 @@
+// The apply loop that every version shares: the record area is walked
+// without writing first, so a damaged patch writes nothing; then each
+// record's bytes go into the image, with one pump per record.
+#pragma once
+
+#include "RecordReader.h"
+#include "uStd.h"
+
+#include <cstdint>
+
+namespace engine {
+
+enum class WalkVerdict { Fits, Damaged, NegativeOffset };
+
+struct WalkResult {
+    WalkVerdict verdict = WalkVerdict::Fits;
+    std::int64_t records = 0;   // records read before the verdict
+    std::int64_t writeEnd = 0;  // the highest offset + n of the records that write bytes
+};
+
+// Reads every record once: complete, inside the record area, ending exactly
+// at its end, and no negative offset.
+WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format);
+
+// Which of a record's bytes an apply writes.
+enum class Write { Patched, Undo };
+
+// Checks the record area (no data, damaged, negative offset), then writes
+// the records in file order. Shows its own error box and answers false on
+// failure; nothing is written unless the whole record area is sound.
+bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const RecordFormat& format,
+                  std::int64_t patchDataLength, Write which);
+
+}  // namespace engine

@@ -1,0 +1,55 @@
+#include "RecordReader.h"
+
+#include "LoadedPatch.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+RecordReader::RecordReader(uStd::FileHandle& patch, const RecordFormat& format)
+    : patch_(patch), format_(format), buffer_(kBufferSize), cursor_(format.start)
+{
+}
+
+bool RecordReader::Ensure(std::size_t n)
+{
+    if (filled_ - head_ >= n) return true;
+    const std::size_t kept = filled_ - head_;
+    std::memmove(buffer_.data(), buffer_.data() + head_, kept);
+    head_ = 0;
+    filled_ = kept;
+    const std::int64_t fileAt = cursor_ + static_cast<std::int64_t>(kept);
+    const std::int64_t want = std::min<std::int64_t>(static_cast<std::int64_t>(buffer_.size() - kept),
+                                                     format_.end - fileAt);
+    if (want > 0) {
+        const std::int64_t got = patch_.ReadAt(fileAt, buffer_.data() + kept, want);
+        if (got > 0) filled_ += static_cast<std::size_t>(got);
+    }
+    return filled_ >= n;
+}
+
+RecordReader::Status RecordReader::Next(Record& record)
+{
+    if (cursor_ == format_.end) return Status::End;
+    const std::size_t head = format_.offset64 ? 9 : 5;
+    if (cursor_ > format_.end || format_.end - cursor_ < static_cast<std::int64_t>(head) || !Ensure(head))
+        return Status::Damaged;
+
+    const std::uint8_t* p = buffer_.data() + head_;
+    const std::uint64_t raw = LittleEndian(p, format_.offset64 ? 8 : 4);
+    record.offset = static_cast<std::int64_t>(raw);
+    record.count = p[head - 1];
+    const std::size_t body = format_.undoBytes ? 2 * record.count : record.count;
+    if (format_.end - cursor_ < static_cast<std::int64_t>(head + body) || !Ensure(head + body))
+        return Status::Damaged;
+
+    p = buffer_.data() + head_;
+    record.patched = p + head;
+    record.undo = format_.undoBytes ? p + head + record.count : nullptr;
+    head_ += head + body;
+    cursor_ += static_cast<std::int64_t>(head + body);
+    return Status::Record;
+}
+
+}  // namespace engine

@@ -1,0 +1,105 @@
+// Files as the engine uses them: plain OS handles with explicit 64-bit
+// positions, opened with no sharing, and the two process-wide handles.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace uStd {
+
+enum class SeekOrigin { Begin, Current, End };
+
+// A memory map of an open file, read/write and shared; unmapped on destruction.
+class MappedRegion {
+public:
+    MappedRegion() = default;
+    ~MappedRegion();
+    MappedRegion(const MappedRegion&) = delete;
+    MappedRegion& operator=(const MappedRegion&) = delete;
+
+    std::uint8_t* Data() const { return data_; }
+    std::int64_t Size() const { return size_; }
+    // Unmaps; false (with errno kept) when the system refused.
+    bool Unmap();
+
+private:
+    friend class FileHandle;
+    std::uint8_t* data_ = nullptr;
+    std::int64_t size_ = 0;
+};
+
+class FileHandle {
+public:
+    static constexpr int kInvalid = -1;
+
+    FileHandle() = default;
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return fd_ != kInvalid; }
+    int Native() const { return fd_; }
+
+    // Opens an existing file (never a directory) with no sharing. Closes
+    // what the handle held before. False, with the handle invalid, on failure.
+    bool Open(const std::string& path, bool writable);
+    // Closes; false when the system reported an error (the handle is invalid afterwards anyway).
+    bool Close();
+
+    // The new position from the start, or -1 when the positioning failed.
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin);
+    // Reads up to n bytes at the current position, looping over short reads;
+    // the count read (less at the end of the file), or -1 on an error.
+    std::int64_t Read(void* buffer, std::int64_t n);
+    // The same at an explicit position; the file position is not used.
+    std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t n);
+    // Writes all n bytes at the position; false on an error or a short write.
+    bool WriteAt(std::int64_t position, const void* buffer, std::int64_t n);
+    // The file's length, or -1.
+    std::int64_t Length();
+    // True when fewer blocks are allocated than the length needs (holes).
+    bool IsSparse();
+    // Reserves disk space for the bytes [0, length), growing the file to that
+    // length when it is shorter. 0, or the system's error number.
+    int Reserve(std::int64_t length);
+    // Maps [0, length) of the file read/write. False when mapping is not possible.
+    bool Map(std::int64_t length, MappedRegion& region);
+
+    // The system's reason for the last failure, as text.
+    std::string LastErrorText() const;
+
+private:
+    int fd_ = kInvalid;
+    int lastError_ = 0;
+};
+
+// Closes a handle on every way out of a scope.
+class CloseGuard {
+public:
+    explicit CloseGuard(FileHandle& handle) : handle_(handle) {}
+    ~CloseGuard() { handle_.Close(); }
+    CloseGuard(const CloseGuard&) = delete;
+    CloseGuard& operator=(const CloseGuard&) = delete;
+
+private:
+    FileHandle& handle_;
+};
+
+// The open patch (one load or one apply) and the open image (one apply).
+extern FileHandle PatchFile;
+extern FileHandle ImageFile;
+
+// Opens an existing file read-only with no sharing; true when the handle is valid.
+bool OpenReadOnly(FileHandle& handle, const std::string& path);
+// Opens an existing file for reading and writing with no sharing (never creates it).
+bool OpenReadWrite(FileHandle& handle, const std::string& path);
+// The byte at offset 5, or -1 when the file has none.
+int ReadEncMethod(FileHandle& handle);
+// True when the file begins with the letters "KDX".
+bool CheckMagic(FileHandle& handle);
+
+// The text of a system error number.
+std::string SystemErrorText(int error);
+
+}  // namespace uStd

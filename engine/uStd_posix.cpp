@@ -1,0 +1,190 @@
+// The file routines on POSIX systems.
+#include "uStd.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace uStd {
+
+FileHandle PatchFile;
+FileHandle ImageFile;
+
+std::string SystemErrorText(int error) { return std::strerror(error); }
+
+MappedRegion::~MappedRegion() { Unmap(); }
+
+bool MappedRegion::Unmap()
+{
+    if (data_ == nullptr) return true;
+    const int rc = munmap(data_, static_cast<std::size_t>(size_));
+    data_ = nullptr;
+    size_ = 0;
+    return rc == 0;
+}
+
+bool FileHandle::Open(const std::string& path, bool writable)
+{
+    Close();
+    // A write past the file size limit must fail with EFBIG rather than end the process.
+    static const bool ignoreFsize = [] { std::signal(SIGXFSZ, SIG_IGN); return true; }();
+    (void)ignoreFsize;
+
+    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        lastError_ = errno;
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        lastError_ = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return false;
+    }
+    // No sharing: a file that this or another program holds open stays refused.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool FileHandle::Close()
+{
+    if (fd_ == kInvalid) return true;
+    const int rc = ::close(fd_);
+    fd_ = kInvalid;
+    if (rc != 0) lastError_ = errno;
+    return rc == 0;
+}
+
+std::int64_t FileHandle::Seek(std::int64_t offset, SeekOrigin origin)
+{
+    const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    const off_t pos = lseek(fd_, static_cast<off_t>(offset), whence);
+    if (pos < 0) lastError_ = errno;
+    return pos < 0 ? -1 : static_cast<std::int64_t>(pos);
+}
+
+std::int64_t FileHandle::Read(void* buffer, std::int64_t n)
+{
+    auto* p = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::read(fd_, p + done, static_cast<std::size_t>(n - done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            lastError_ = errno;
+            return -1;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+std::int64_t FileHandle::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
+{
+    if (position < 0) return -1;
+    auto* p = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < n) {
+        const ssize_t got = pread(fd_, p + done, static_cast<std::size_t>(n - done), static_cast<off_t>(position + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            lastError_ = errno;
+            return -1;
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+bool FileHandle::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
+{
+    const auto* p = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < n) {
+        const ssize_t put = pwrite(fd_, p + done, static_cast<std::size_t>(n - done), static_cast<off_t>(position + done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) {
+            lastError_ = errno;
+            return false;
+        }
+        if (put == 0) {
+            lastError_ = ENOSPC;
+            return false;
+        }
+        done += put;
+    }
+    return true;
+}
+
+std::int64_t FileHandle::Length()
+{
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) {
+        lastError_ = errno;
+        return -1;
+    }
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool FileHandle::IsSparse()
+{
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) return true;
+    return static_cast<std::int64_t>(st.st_blocks) * 512 < static_cast<std::int64_t>(st.st_size);
+}
+
+int FileHandle::Reserve(std::int64_t length)
+{
+    if (length <= 0) return 0;
+    const int rc = posix_fallocate(fd_, 0, static_cast<off_t>(length));
+    if (rc != 0) lastError_ = rc;
+    return rc;
+}
+
+bool FileHandle::Map(std::int64_t length, MappedRegion& region)
+{
+    region.Unmap();
+    if (length <= 0) return false;
+    void* p = mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
+    if (p == MAP_FAILED) {
+        lastError_ = errno;
+        return false;
+    }
+    region.data_ = static_cast<std::uint8_t*>(p);
+    region.size_ = length;
+    return true;
+}
+
+std::string FileHandle::LastErrorText() const { return SystemErrorText(lastError_); }
+
+bool OpenReadOnly(FileHandle& handle, const std::string& path) { return handle.Open(path, false); }
+
+bool OpenReadWrite(FileHandle& handle, const std::string& path) { return handle.Open(path, true); }
+
+int ReadEncMethod(FileHandle& handle)
+{
+    unsigned char method = 0;
+    if (handle.Seek(5, SeekOrigin::Begin) != 5 || handle.Read(&method, 1) != 1) return -1;
+    return method;
+}
+
+bool CheckMagic(FileHandle& handle)
+{
+    char magic[3] = {};
+    if (handle.Seek(0, SeekOrigin::Begin) != 0 || handle.Read(magic, 3) != 3) return false;
+    return magic[0] == 'K' && magic[1] == 'D' && magic[2] == 'X';
+}
+
+}  // namespace uStd

@@ -1,0 +1,20 @@
+// How the information memo shows its entries, shared by every backend that
+// displays them: an entry ends at its first zero byte, its line breaks
+// (CR LF, CR or LF) start new lines, and bytes are Windows-1252.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The lines the memo shows for the given entries, still as 8-bit bytes.
+std::vector<std::string> DisplayLines(const std::vector<std::string>& entries);
+
+// Decodes Windows-1252 bytes to UTF-8. With sanitize, control characters
+// other than tab (below 0x20, and 0x7F) and the five bytes Windows-1252
+// leaves undefined become "?"; without it they become U+FFFD or stay as
+// their control code.
+std::string Cp1252ToUtf8(const std::string& bytes, bool sanitize);
+
+}  // namespace platform

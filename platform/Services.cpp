@@ -1,0 +1,36 @@
+#include "Services.h"
+
+#include <stdexcept>
+
+namespace platform {
+namespace {
+Services* gServices = nullptr;
+}
+
+const char* CaptionOf(MsgDlgType type)
+{
+    switch (type) {
+    case MsgDlgType::mtWarning: return "Warning";
+    case MsgDlgType::mtError: return "Error";
+    case MsgDlgType::mtInformation: return "Information";
+    case MsgDlgType::mtConfirmation: return "Confirm";
+    }
+    return "";
+}
+
+void SetServices(Services* services) { gServices = services; }
+
+Services& Ui()
+{
+    if (gServices == nullptr) throw std::logic_error("no windowing backend installed");
+    return *gServices;
+}
+
+ModalResult MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons)
+{
+    return Ui().MessageDlg(text, type, buttons);
+}
+
+void ProcessMessages() { Ui().ProcessMessages(); }
+
+}  // namespace platform

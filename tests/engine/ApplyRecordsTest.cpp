@@ -1,0 +1,195 @@
+// Writing records into an image: the same cases for every version, the
+// checks made before the first write, and failed writes.
+#include "engine/Messages.h"
+#include "engine/VersionUnits.h"
+#include "platform/fake/FakeServices.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace testsupport;
+using platform::fake::FakeServices;
+
+namespace {
+
+struct Outcome {
+    bool ok;
+    Bytes image;
+    std::vector<std::string> boxes;
+    int pumps;
+};
+
+class ApplyRecords : public ::testing::TestWithParam<int> {
+protected:
+    PatchSpec Spec(std::vector<Rec> records) const
+    {
+        PatchSpec spec;
+        spec.version = GetParam();
+        spec.records = std::move(records);
+        return spec;
+    }
+
+    Outcome Apply(const PatchSpec& spec, const Bytes& image, bool undo = false, bool sparse = false)
+    {
+        const std::string patchPath = dir.File("p.kdx");
+        const std::string imagePath = dir.File("image.bin");
+        WriteFile(patchPath, BuildPatch(spec));
+        WriteFile(imagePath, sparse ? Bytes{} : image);
+        if (sparse) {
+            EXPECT_EQ(truncate(imagePath.c_str(), static_cast<off_t>(image.size())), 0);
+        }
+        const engine::VersionUnit& unit = *engine::UnitForMethod(spec.version - 1);
+        uStd::FileHandle patch;
+        uStd::FileHandle img;
+        EXPECT_TRUE(uStd::OpenReadOnly(patch, patchPath));
+        EXPECT_TRUE(uStd::OpenReadWrite(img, imagePath));
+        unit.ReadHeader(patch, patchPath);
+        FakeServices ui;
+        const bool ok = undo ? unit.ApplyUndo(patch, img) : unit.ApplyPatch(patch, img);
+        EXPECT_TRUE(img.Close());
+        Outcome out{ok, ReadFile(imagePath), {}, ui.pumps};
+        for (const auto& box : ui.boxes) out.boxes.push_back(box.text);
+        return out;
+    }
+
+    TempDir dir;
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, ApplyRecords, ::testing::Values(1, 2, 3),
+                         [](const auto& info) { return std::string(1, static_cast<char>('V')) + static_cast<char>('0' + info.param); });
+
+TEST_P(ApplyRecords, WritesRecordsInFileOrderLaterWins)
+{
+    const Outcome out = Apply(Spec({{16, {0x41, 0x42, 0x43}, {}}, {2, {}, {}}, {17, {0x58, 0x59}, {}}}), Bytes(32, 0));
+    ASSERT_TRUE(out.ok);
+    Bytes expected(32, 0);
+    expected[16] = 0x41;
+    expected[17] = 0x58;
+    expected[18] = 0x59;
+    EXPECT_EQ(out.image, expected);
+    EXPECT_EQ(out.pumps, 3);  // once per record, the empty one included
+    EXPECT_TRUE(out.boxes.empty());
+}
+
+TEST_P(ApplyRecords, RecordsPastTheEndGrowTheImage)
+{
+    const Outcome out = Apply(Spec({{10, {1, 2}, {}}}), Bytes(4, 9));
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.image, (Bytes{9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 1, 2}));
+}
+
+TEST_P(ApplyRecords, NoPatchDataWritesNothing)
+{
+    const Outcome out = Apply(Spec({}), Bytes(8, 7));
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::kNoPatchData});
+    EXPECT_EQ(out.image, Bytes(8, 7));
+}
+
+TEST_P(ApplyRecords, ARecordCutShortWritesNothing)
+{
+    PatchSpec spec = Spec({{0, {1, 1, 1}, {}}, {4, {2, 2, 2, 2}, {}}});
+    const std::string patchPath = dir.File("cut.kdx");
+    Bytes patch = BuildPatch(spec);
+    patch.pop_back();
+    spec.records.clear();
+    // Load the cut file itself: its last record now runs past the record area.
+    WriteFile(patchPath, patch);
+    const engine::VersionUnit& unit = *engine::UnitForMethod(spec.version - 1);
+    uStd::FileHandle p;
+    uStd::FileHandle img;
+    WriteFile(dir.File("img"), Bytes(16, 0));
+    ASSERT_TRUE(uStd::OpenReadOnly(p, patchPath));
+    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("img")));
+    unit.ReadHeader(p, patchPath);
+    FakeServices ui;
+    EXPECT_FALSE(unit.ApplyPatch(p, img));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, engine::text::kDamagedRecords);
+    EXPECT_EQ(ui.boxes[0].type, platform::MsgDlgType::mtError);
+    EXPECT_EQ(ui.pumps, 0);
+    img.Close();
+    EXPECT_EQ(ReadFile(dir.File("img")), Bytes(16, 0));
+}
+
+TEST_P(ApplyRecords, MatchesAReferenceLoopMappedOrNot)
+{
+    std::mt19937 rng(20261208u + static_cast<unsigned>(GetParam()));
+    for (int round = 0; round < 20; ++round) {
+        const std::size_t imageSize = 1 + rng() % 5000;
+        const Bytes image = Noise(imageSize, static_cast<std::uint32_t>(round));
+        std::vector<Rec> records;
+        Bytes expected = image;
+        const int count = static_cast<int>(rng() % 200);
+        std::int64_t next = rng() % imageSize;
+        for (int i = 0; i < count; ++i) {
+            // Back-to-back runs, overlaps and jumps, some past the image's end.
+            const std::int64_t offset = rng() % 3 == 0 ? next : static_cast<std::int64_t>(rng() % (imageSize + 600));
+            const Bytes bytes = Noise(rng() % 256, rng());
+            records.push_back({offset, bytes, {}});
+            if (expected.size() < offset + bytes.size() && !bytes.empty()) expected.resize(offset + bytes.size(), 0);
+            std::copy(bytes.begin(), bytes.end(), expected.begin() + offset);
+            next = offset + static_cast<std::int64_t>(bytes.size());
+        }
+        if (records.empty()) continue;
+        const Outcome out = Apply(Spec(records), image);
+        ASSERT_TRUE(out.ok);
+        ASSERT_EQ(out.image, expected) << "round " << round;
+        // A sparse image (all zeros) is written without a map.
+        Bytes zeros(imageSize, 0);
+        Bytes expectedFromZeros = zeros;
+        for (const Rec& r : records) {
+            if (r.bytes.empty()) continue;
+            if (expectedFromZeros.size() < r.offset + r.bytes.size())
+                expectedFromZeros.resize(r.offset + r.bytes.size(), 0);
+            std::copy(r.bytes.begin(), r.bytes.end(), expectedFromZeros.begin() + r.offset);
+        }
+        const Outcome sparseOut = Apply(Spec(records), zeros, false, true);
+        ASSERT_TRUE(sparseOut.ok);
+        ASSERT_EQ(sparseOut.image, expectedFromZeros) << "sparse round " << round;
+    }
+}
+
+TEST_P(ApplyRecords, AFailedWriteIsReportedNotSuccess)
+{
+    // The file size limit stops the image from growing past 64 KiB.
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 65536;
+    for (const bool sparse : {false, true}) {
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Outcome out = Apply(Spec({{10, {1}, {}}, {70000, {1, 2, 3}, {}}}), Bytes(100, 5), false, sparse);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+        EXPECT_FALSE(out.ok);
+        ASSERT_EQ(out.boxes.size(), 1u);
+        EXPECT_EQ(out.boxes[0], engine::text::CantWriteImage("File too large"));
+        EXPECT_LE(out.image.size(), 65536u);
+    }
+}
+
+TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)
+{
+    TempDir dir;
+    PatchSpec spec;
+    spec.records = {{0x80000000ll, {0xAB}, {}}};
+    WriteFile(dir.File("p"), BuildPatch(spec));
+    WriteFile(dir.File("i"), Bytes(4, 0));
+    uStd::FileHandle p;
+    uStd::FileHandle img;
+    ASSERT_TRUE(uStd::OpenReadOnly(p, dir.File("p")));
+    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("i")));
+    engine::UnitForMethod(0)->ReadHeader(p, "p");
+    FakeServices ui;
+    ASSERT_TRUE(engine::UnitForMethod(0)->ApplyPatch(p, img));
+    EXPECT_EQ(img.Length(), 0x80000001ll);
+    std::uint8_t b = 0;
+    EXPECT_EQ(img.ReadAt(0x80000000ll, &b, 1), 1);
+    EXPECT_EQ(b, 0xAB);
+}
+
+}  // namespace

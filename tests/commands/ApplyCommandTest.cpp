@@ -1,0 +1,259 @@
+// The Apply command: refusals, questions, the busy state, success and reset.
+#include "CommandFixture.h"
+#include "engine/Messages.h"
+
+#include <sys/stat.h>
+
+using namespace testsupport;
+using platform::ModalResult;
+using platform::MsgDlgButtons;
+using platform::MsgDlgType;
+using platform::Outcome;
+namespace text = engine::text;
+
+namespace {
+
+class ApplyCommand : public CommandTest {
+protected:
+    // A version 2.0 patch for an image of imageSize bytes whose block is block.
+    PatchSpec V2(std::uint32_t imageSize, const Bytes& block) const
+    {
+        PatchSpec spec;
+        spec.version = 2;
+        spec.imageSize = imageSize;
+        spec.block = block;
+        spec.records = {{5, {0xEE}, {}}};
+        return spec;
+    }
+    void Ready(const PatchSpec& spec, const Bytes& image)
+    {
+        patchPath = Patch(spec);
+        imagePath = Image(image);
+        ASSERT_EQ(Load(patchPath), Outcome::Completed);
+        edtImage.SetText(imagePath);
+    }
+    std::string patchPath;
+    std::string imagePath;
+};
+
+PatchSpec V1One()
+{
+    PatchSpec spec;
+    spec.records = {{1, {0xAA, 0xBB}, {}}};
+    return spec;
+}
+
+TEST_F(ApplyCommand, RefusesWithoutImageOrPatchAndWhilePatching)
+{
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kSelectImage});
+    edtImage.SetText("x.bin");
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts().back(), text::kSelectKdx);
+    engine::Patching = true;
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    engine::Patching = false;
+    EXPECT_EQ(BoxTexts().back(), text::kStillPatchingApply);
+    for (const auto& box : ui.boxes) EXPECT_EQ(box.type, MsgDlgType::mtWarning);
+    EXPECT_EQ(edtImage.Text(), "x.bin");
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, SuccessShowsTheBoxWithPathsStillShownThenResets)
+{
+    Ready(V1One(), Bytes(8, 0));
+    bool checked = false;
+    ui.onBox = [&](const platform::fake::Box& box) {
+        if (box.text != text::kSuccess) return;
+        checked = true;
+        EXPECT_EQ(box.type, MsgDlgType::mtInformation);
+        EXPECT_FALSE(engine::Patching);
+        EXPECT_EQ(ui.cursor, platform::crDefault);
+        EXPECT_EQ(frmMain.Caption(), text::kPatchingCaption);
+        EXPECT_EQ(edtImage.Text(), imagePath);
+        EXPECT_EQ(edtKDX.Text(), patchPath);
+        EXPECT_FALSE(uStd::ImageFile.IsOpen());
+    };
+    std::vector<bool> busy;
+    ui.onPump = [&](int) { busy.push_back(engine::Patching && ui.cursor == platform::crHourGlass); };
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_TRUE(checked);
+    // One pump per record while busy, one more after the flag is cleared.
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0xAA, 0xBB, 0, 0, 0, 0, 0}));
+    ExpectReset();
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, ImageThatCannotBeOpenedChangesNothing)
+{
+    Ready(V1One(), Bytes(8, 0));
+    chmod(imagePath.c_str(), 0444);
+    if (access(imagePath.c_str(), W_OK) == 0) GTEST_SKIP() << "root writes read-only files";
+    frmMain.SetCaption("start");
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::CantOpenImage(imagePath)});
+    EXPECT_EQ(frmMain.Caption(), "start");
+    EXPECT_EQ(edtKDX.Text(), patchPath);
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, ImageHeldOpenElsewhereIsRefused)
+{
+    Ready(V1One(), Bytes(8, 0));
+    uStd::FileHandle holder;
+    ASSERT_TRUE(uStd::OpenReadOnly(holder, imagePath));
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified image file ...\r(" + imagePath + ")"});
+    EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtError);
+}
+
+TEST_F(ApplyCommand, DeletedPatchClosesTheImageAgainAndWorksOncePutBack)
+{
+    Ready(V1One(), Bytes(8, 0));
+    const Bytes patch = ReadFile(patchPath);
+    std::filesystem::remove(patchPath);
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified kdx file ...\r(" + patchPath + ")"});
+    ExpectIdle();
+    uStd::FileHandle other;
+    EXPECT_TRUE(uStd::OpenReadWrite(other, imagePath));
+    other.Close();
+    WriteFile(patchPath, patch);
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+}
+
+TEST_F(ApplyCommand, ChangedPatchIsRefusedBeforeAnyWrite)
+{
+    Ready(V1One(), Bytes(8, 0));
+    PatchSpec other = V1One();
+    other.records[0].bytes = {0xCC, 0xDD, 0xEE};
+    WriteFile(patchPath, BuildPatch(other));
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::PatchChanged(patchPath)});
+    EXPECT_EQ(ReadFile(imagePath), Bytes(8, 0));
+    ExpectReset();
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, MethodChangedAfterTheLoadWarnsAndResets)
+{
+    Ready(V1One(), Bytes(8, 0));
+    Bytes patch = ReadFile(patchPath);
+    patch[5] = 7;
+    WriteFile(patchPath, patch);
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::UnknownMethod(patchPath)});
+    EXPECT_EQ(ReadFile(imagePath), Bytes(8, 0));
+    ExpectReset();
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, Version2AsksSizeThenBlockAndYesWritesAnyway)
+{
+    Ready(V2(100, Bytes(1024, 1)), Bytes(50, 0));
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{text::kSizeQuestion, text::kBlockQuestion, text::kSuccess}));
+    EXPECT_EQ(ui.boxes[0].buttons, MsgDlgButtons::mbYesNo);
+    EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtWarning);
+    EXPECT_EQ(ReadFile(imagePath)[5], 0xEE);
+}
+
+TEST_F(ApplyCommand, NoToAQuestionLeavesTheImageAndResets)
+{
+    for (const int noAt : {0, 1}) {
+        Ready(V2(100, Bytes(1024, 1)), Bytes(50, 0));
+        ui.boxes.clear();
+        ui.answers = noAt == 0 ? std::deque<ModalResult>{ModalResult::mrNo}
+                               : std::deque<ModalResult>{ModalResult::mrNone, ModalResult::mrNo};
+        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+        EXPECT_EQ(ui.boxes.size(), static_cast<std::size_t>(noAt + 1));
+        EXPECT_EQ(ReadFile(imagePath), Bytes(50, 0));
+        ExpectReset();
+        ExpectIdle();
+    }
+}
+
+TEST_F(ApplyCommand, Version2ImageThatFitsAsksNothing)
+{
+    Bytes image(37664 + 1024, 3);
+    const Bytes block = Noise(1024, 9);
+    std::copy(block.begin(), block.end(), image.begin() + 37664);
+    Ready(V2(static_cast<std::uint32_t>(image.size()), block), image);
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kSuccess});
+}
+
+TEST_F(ApplyCommand, UndoTickChoosesTheUndoDataOnlyWherePresent)
+{
+    PatchSpec spec;
+    spec.version = 3;
+    spec.undoFlag = 1;
+    spec.records = {{2, {0x11, 0x22}, {0x01, 0x02}}};
+    Ready(spec, Bytes{0, 0, 0x11, 0x22});
+    cbUndo.SetChecked(true);
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x01, 0x02}));
+
+    // Without undo data a leftover tick counts for nothing.
+    spec.undoFlag = 0;
+    Ready(spec, Bytes{0, 0, 0, 0});
+    cbUndo.SetChecked(true);
+    EXPECT_FALSE(cbUndo.Enabled());
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x11, 0x22}));
+}
+
+TEST_F(ApplyCommand, NestedCommandsDuringAnApplyAreRefusedAndItGoesOn)
+{
+    PatchSpec spec = V1One();
+    spec.records.push_back({3, {0x01}, {}});
+    Ready(spec, Bytes(8, 0));
+    const std::string other = Patch(PatchSpec{}, "other.kdx");
+    ui.onPump = [&](int pump) {
+        if (pump != 1) return;
+        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+        EXPECT_EQ(Load(other), Outcome::Aborted);
+        edtImage.SetText("dropped.bin");  // only the edit changes
+    };
+    EXPECT_EQ(ApplyClick(), Outcome::Completed);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{text::kStillPatchingApply, text::kStillPatchingApply,
+                                                    text::kStillPatchingLoad, text::kSuccess}));
+    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0xAA, 0xBB, 0x01, 0, 0, 0, 0}));
+    ExpectReset();
+}
+
+TEST_F(ApplyCommand, FailedApplyTakesTheCancelExit)
+{
+    Ready(PatchSpec{}, Bytes(8, 0));  // no records
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kNoPatchData});
+    ExpectReset();
+    ExpectIdle();
+}
+
+TEST_F(ApplyCommand, NegativeVersion3OffsetWritesNothingAtAll)
+{
+    PatchSpec spec;
+    spec.version = 3;
+    spec.records = {{0, {1}, {}}, {1, {2}, {}}, {-5, {3}, {}}};
+    Ready(spec, Bytes(4, 0));
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kOutsideImage});
+    EXPECT_EQ(ReadFile(imagePath), Bytes(4, 0));
+    ExpectReset();
+}
+
+TEST_F(ApplyCommand, UnexpectedErrorsReleaseEverything)
+{
+    Ready(V1One(), Bytes(8, 0));
+    ui.onPump = [](int) { throw std::runtime_error("boom"); };
+    EXPECT_EQ(ApplyClick(), Outcome::Failed);
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes.back().caption, platform::kTitle);
+    EXPECT_EQ(ui.boxes.back().text, "boom.");
+    ExpectIdle();
+}
+
+}  // namespace

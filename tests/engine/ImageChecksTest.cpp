@@ -1,0 +1,160 @@
+// The checks made before writing: the version 2.0 image size and the block
+// check of versions 2.0 and 3.0, and the version 3.0 undo round trip.
+#include "engine/uKDX2.h"
+#include "engine/uKDX3.h"
+#include "platform/fake/FakeServices.h"
+#include "tests/support/TempFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+
+class ImageChecks : public ::testing::Test {
+protected:
+    template <typename ReadHeader>
+    void Load(const PatchSpec& spec, ReadHeader readHeader)
+    {
+        WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+        uStd::FileHandle h;
+        ASSERT_TRUE(uStd::OpenReadOnly(h, dir.File("p.kdx")));
+        readHeader(h, "p.kdx");
+    }
+    uStd::FileHandle& Image(const Bytes& bytes)
+    {
+        image.Close();
+        WriteFile(dir.File("i.bin"), bytes);
+        EXPECT_TRUE(uStd::OpenReadWrite(image, dir.File("i.bin")));
+        return image;
+    }
+    TempDir dir;
+    uStd::FileHandle image;
+};
+
+// An image holding block at position.
+Bytes WithBlock(std::size_t size, std::int64_t position, const Bytes& block)
+{
+    Bytes image(size, 0x55);
+    std::copy(block.begin(), block.end(), image.begin() + position);
+    return image;
+}
+
+TEST_F(ImageChecks, Version2SizeMustMatchExactly)
+{
+    PatchSpec spec;
+    spec.version = 2;
+    spec.imageSize = 40000;
+    Load(spec, uKDX2::ReadHeader);
+    EXPECT_TRUE(uKDX2::CheckImageSize(Image(Bytes(40000))));
+    EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(39999))));
+    EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(40001))));
+}
+
+TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
+{
+    PatchSpec spec;
+    spec.version = 2;
+    spec.imageSize = 3u << 30;
+    Load(spec, uKDX2::ReadHeader);
+    Image({});
+    ASSERT_EQ(ftruncate(image.Native(), std::int64_t{3} << 30), 0);  // sparse
+    EXPECT_TRUE(uKDX2::CheckImageSize(image));
+}
+
+TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
+{
+    const Bytes block = Noise(1024, 3);
+    PatchSpec v2;
+    v2.version = 2;
+    v2.block = block;
+    PatchSpec gi;
+    gi.version = 3;
+    gi.blockCheckFlag = 1;
+    gi.imageType = 1;
+    gi.block = block;
+    PatchSpec normal = gi;
+    normal.imageType = 2;
+
+    const struct {
+        PatchSpec spec;
+        std::int64_t position;
+    } cases[] = {{v2, 37664}, {gi, 32928}, {normal, 37664}};
+    for (const auto& c : cases) {
+        const auto validate = c.spec.version == 2 ? uKDX2::ValidateImage : uKDX3::ValidateImage;
+        if (c.spec.version == 2) Load(c.spec, uKDX2::ReadHeader);
+        else Load(c.spec, uKDX3::ReadHeader);
+        const Bytes good = WithBlock(40000, c.position, block);
+        EXPECT_TRUE(validate(Image(good))) << c.position;
+        for (const std::int64_t at : {std::int64_t{0}, std::int64_t{1023}}) {
+            Bytes bad = good;
+            bad[c.position + at] ^= 1;
+            EXPECT_FALSE(validate(Image(bad))) << c.position << " +" << at;
+        }
+        // The other position does not count.
+        const std::int64_t other = c.position == 32928 ? 37664 : 32928;
+        EXPECT_FALSE(validate(Image(WithBlock(40000, other, block)))) << c.position;
+        // Too short to hold the whole block: asked, never passed.
+        Bytes cut(good.begin(), good.begin() + c.position + 1023);
+        EXPECT_FALSE(validate(Image(cut))) << c.position;
+    }
+}
+
+TEST_F(ImageChecks, Version3WithoutTheFlagSetChecksNothing)
+{
+    for (const std::uint8_t flag : {0, 2}) {
+        PatchSpec spec;
+        spec.version = 3;
+        spec.blockCheckFlag = flag;
+        spec.block = Noise(1024, 1);
+        Load(spec, uKDX3::ReadHeader);
+        EXPECT_TRUE(uKDX3::ValidateImage(Image(Bytes(10))));
+    }
+}
+
+TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
+{
+    const Bytes original = Noise(3000, 11);
+    Bytes patched = original;
+    PatchSpec spec;
+    spec.version = 3;
+    spec.undoFlag = 1;
+    for (const std::int64_t at : {0, 250, 505, 2990}) {
+        const Bytes bytes = Noise(at == 2990 ? 10 : 255, static_cast<std::uint32_t>(at));
+        spec.records.push_back({at, bytes, Bytes(original.begin() + at, original.begin() + at + bytes.size())});
+        std::copy(bytes.begin(), bytes.end(), patched.begin() + at);
+    }
+    spec.records.push_back({7, {}, {}});
+    Load(spec, uKDX3::ReadHeader);
+    platform::fake::FakeServices ui;
+    uStd::FileHandle patch;
+    ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
+    ASSERT_TRUE(uKDX3::ApplyPatch(patch, Image(original)));
+    image.Close();
+    EXPECT_EQ(ReadFile(dir.File("i.bin")), patched);
+    ASSERT_TRUE(uStd::OpenReadWrite(image, dir.File("i.bin")));
+    ASSERT_TRUE(uKDX3::ApplyUndo(patch, image));
+    image.Close();
+    EXPECT_EQ(ReadFile(dir.File("i.bin")), original);
+    EXPECT_EQ(ui.pumps, 10);
+}
+
+TEST_F(ImageChecks, UndoFlagOtherThanOneReadsRecordsWithUndoBytes)
+{
+    PatchSpec spec;
+    spec.version = 3;
+    spec.undoFlag = 7;
+    spec.records = {{0, {1, 2}, {8, 9}}, {2, {3}, {7}}};
+    Load(spec, uKDX3::ReadHeader);
+    platform::fake::FakeServices ui;
+    uStd::FileHandle patch;
+    ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
+    ASSERT_TRUE(uKDX3::ApplyPatch(patch, Image(Bytes(3, 0))));
+    image.Close();
+    EXPECT_EQ(ReadFile(dir.File("i.bin")), (Bytes{1, 2, 3}));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+}  // namespace

@@ -12,18 +12,19 @@ bool ImageWriter::Fail(const std::string& reason)
     return false;
 }
 
-bool ImageWriter::Begin(std::int64_t writeEnd)
+bool ImageWriter::Begin(std::int64_t writeEnd, bool backToBack)
 {
     if (writeEnd <= 0) return true;  // only empty records: nothing to write
     const std::int64_t length = image_.Length();
     if (length < 0) return Fail(image_.LastErrorText());
     const std::int64_t finalLength = std::max(length, writeEnd);
-    const bool mappable = !image_.IsSparse() && finalLength - length <= kMaxMappedGrowth &&
-                          static_cast<std::uint64_t>(finalLength) <= SIZE_MAX;
-    if (mappable) {
+    if (!image_.IsSparse() && finalLength - length <= kMaxMappedGrowth) {
         const int rc = image_.Reserve(finalLength);
         if (rc == ENOSPC || rc == EFBIG || rc == EDQUOT) return Fail(uStd::SystemErrorText(rc));
-        if (rc == 0 && image_.Map(finalLength, map_)) return true;
+        // A page of a map costs a fault when first written, which is dearer
+        // than a write call that fills a page or more: runs go through writes.
+        const bool mappable = rc == 0 && !backToBack && static_cast<std::uint64_t>(finalLength) <= SIZE_MAX;
+        if (mappable && image_.Map(finalLength, map_)) return true;
     }
     pending_.reserve(kMergeBufferSize);
     return true;

@@ -1,7 +1,8 @@
 // Writes record bytes into the image so that a record costs no system call
-// of its own: a memory map of the image with its space reserved first, or,
-// where that is not possible, merged positioned writes. Order is kept: where
-// records overlap, the later one wins.
+// of its own: merged positioned writes for records that lie back to back,
+// a memory map of the image for scattered ones, the space reserved first
+// either way; where a map or the reservation is not possible, merged
+// positioned writes. Order is kept: where records overlap, the later one wins.
 #pragma once
 
 #include "uStd.h"
@@ -21,9 +22,11 @@ public:
 
     explicit ImageWriter(uStd::FileHandle& image) : image_(image) {}
 
-    // Prepares writes that end at writeEnd at the latest. False when the
-    // space cannot be had (a full disk, the file size limit): nothing written.
-    bool Begin(std::int64_t writeEnd);
+    // Prepares writes that end at writeEnd at the latest; backToBack when
+    // the records mostly continue one another (no map is made then). False
+    // when the space cannot be had (a full disk, the file size limit):
+    // nothing written.
+    bool Begin(std::int64_t writeEnd, bool backToBack = false);
     // False when the bytes could not be written.
     bool Write(std::int64_t offset, const std::uint8_t* data, std::size_t n);
     // Flushes or unmaps; false when that failed.

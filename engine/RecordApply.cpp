@@ -15,6 +15,7 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
     WalkResult result;
     RecordReader reader(patch, format);
     Record record;
+    std::int64_t runEnd = -1;
     for (;;) {
         const RecordReader::Status status = reader.Next(record);
         if (status == RecordReader::Status::End) return result;
@@ -32,6 +33,9 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
         if (record.count > 0) {
             const std::int64_t end = record.offset > INT64_MAX - record.count ? INT64_MAX : record.offset + record.count;
             if (end > result.writeEnd) result.writeEnd = end;
+            result.bytes += record.count;
+            if (record.offset != runEnd) ++result.runs;
+            runEnd = end;
         }
     }
 }
@@ -54,7 +58,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
     if (walk.verdict == WalkVerdict::NegativeOffset) return Error(text::kOutsideImage);
 
     ImageWriter writer(image);
-    if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));
+    if (!writer.Begin(walk.writeEnd, walk.BackToBack())) return Error(text::CantWriteImage(writer.ErrorText()));
 
     RecordReader reader(patch, format);
     Record record;

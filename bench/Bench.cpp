@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -31,6 +32,18 @@ double Largest(const std::vector<double>& values)
 }
 
 namespace {
+
+const auto gStart = std::chrono::steady_clock::now();
+
+// Progress on standard error, with the seconds since the start.
+template <typename... Args>
+void Progress(const char* format, Args... args)
+{
+    const std::chrono::duration<double> t = std::chrono::steady_clock::now() - gStart;
+    std::fprintf(stderr, "[%6.0f s] ", t.count());
+    std::fprintf(stderr, format, args...);
+    std::fputc('\n', stderr);
+}
 
 // A program found on PATH, or "" when it is not installed.
 std::string Installed(const std::string& name)
@@ -152,7 +165,7 @@ void AddPeerRows(const Options& o, const WorkloadResult& w, const Files& f, std:
     };
     if (!xdelta.empty()) {
         const std::string delta = f.dir + "/" + w.name + ".xd3";
-        std::fprintf(stderr, "  making the xdelta3 patch of %s ...\n", w.name.c_str());
+        Progress("  making the xdelta3 patch of %s", w.name.c_str());
         const RunResult made =
             RunProcess({xdelta, "-e", "-f", "-B", size, "-s", f.base, f.patched, delta}, f.dir);
         if (made.status == 0) {
@@ -161,14 +174,14 @@ void AddPeerRows(const Options& o, const WorkloadResult& w, const Files& f, std:
             r.note += ", patch " + std::to_string(fs::file_size(delta) >> 10) + " KiB";
             rows.push_back(r);
         } else {
-            std::fprintf(stderr, "  xdelta3 -e failed: %s\n", FirstLine(made.err).c_str());
+            Progress("  xdelta3 -e failed: %s", FirstLine(made.err).c_str());
         }
     }
     const std::string bsdiff = Installed("bsdiff");
     const std::string bspatch = Installed("bspatch");
     if (o.bsdiff && w.name == "W1" && !bsdiff.empty() && !bspatch.empty()) {
         const std::string delta = f.dir + "/" + w.name + ".bsdiff";
-        std::fprintf(stderr, "  making the bsdiff patch of %s (slow) ...\n", w.name.c_str());
+        Progress("  making the bsdiff patch of %s (slow)", w.name.c_str());
         const RunResult made = RunProcess({bsdiff, f.base, f.patched, delta}, f.dir);
         if (made.status == 0) {
             Row r = peer("peer: bspatch", f.dir + "/" + w.name + "-bspatch.out");
@@ -284,6 +297,7 @@ void TimedRun(Row& row, const std::string& scratch, std::vector<double>& shares)
         return;
     }
     row.walls.push_back(r.wall);
+    row.cpus.push_back(r.cpu);
     const double share = PumpShare(r);
     if (share >= 0) shares.push_back(share);
 }
@@ -322,17 +336,18 @@ WorkloadResult RunWorkload(const Options& o, const Workload& w, const Bytes& bas
     if (o.peers) AddPeerRows(o, result, f, rows);
     if (w.makeable && HasMake(o)) AddMakeRows(o, result, f, rows);
 
-    std::fprintf(stderr, "  checking %zu loops ...\n", rows.size());
+    Progress("  checking %zu loops", rows.size());
     for (Row& row : rows) CheckedRun(o, row, f.dir);
     std::vector<std::vector<double>> shares(rows.size());
     const int most = std::max(o.reps, 1);
     for (int rep = 0; rep < most; ++rep) {
-        std::fprintf(stderr, "  timed round %d of %d ...\n", rep + 1, most);
+        Progress("  timed round %d of %d", rep + 1, most);
         for (std::size_t i = 0; i < rows.size(); ++i)
             if (rows[i].correct && rep < rows[i].reps) TimedRun(rows[i], f.dir, shares[i]);
     }
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i].pumpShare = shares[i].empty() ? -1 : Median(shares[i]);
 
+    if (o.keep) return result;
     for (const PatchFile& p : patches) fs::remove(p.path);
     for (const Row& row : rows) {
         if (!row.output.empty()) fs::remove(row.output);
@@ -357,7 +372,7 @@ std::vector<WorkloadResult> RunBench(const Options& o)
 
     std::vector<WorkloadResult> results;
     try {
-        std::fprintf(stderr, "bench: image of %lld bytes in %s\n", static_cast<long long>(size), f.dir.c_str());
+        Progress("bench: image of %lld bytes in %s", static_cast<long long>(size), f.dir.c_str());
         Bytes base(static_cast<std::size_t>(size));
         Rng(o.seed).Fill(base.data(), base.size());
         f.baseDigest = DigestOf(base);
@@ -370,7 +385,7 @@ std::vector<WorkloadResult> RunBench(const Options& o)
         const std::uint64_t seeds[3] = {o.seed + 1, o.seed + 2, o.seed + 3};
         for (int i = 0; i < 3; ++i) {
             if (!wanted(names[i])) continue;
-            std::fprintf(stderr, "bench: %s\n", names[i]);
+            Progress("bench: %s", names[i]);
             const Workload w = i == 0   ? Translation(size, divisor, seeds[i])
                                : i == 1 ? FullRewrite(size, seeds[i])
                                         : Scattered(size, divisor, seeds[i]);
@@ -381,7 +396,8 @@ std::vector<WorkloadResult> RunBench(const Options& o)
         fs::remove_all(f.dir);
         throw;
     }
-    fs::remove_all(f.dir);
+    if (o.keep) std::fprintf(stderr, "bench: files kept in %s\n", f.dir.c_str());
+    else fs::remove_all(f.dir);
     return results;
 }
 

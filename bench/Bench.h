@@ -24,6 +24,7 @@ struct Options {
     std::string binDir;          // mendrix-cli, bench-floor, bench-window
     std::string results;         // the RESULTS.md whose figures a full run replaces
     std::uint64_t seed = 20240611;
+    bool keep = false;           // leave the generated files for a profiler
 };
 
 // What a row is measured against.
@@ -51,6 +52,7 @@ struct Row {
     bool correct = false;
     std::string failure;
     std::vector<double> walls;
+    std::vector<double> cpus;     // user + system seconds of the same runs
     long peakRssKb = 0;
     long peakAnonKb = -1;
     double pumpShare = -1;    // the window path: the pump's share of the apply

@@ -64,6 +64,12 @@ std::string TimeText(const Row& row)
     return Format("%.3f s", Median(row.walls));
 }
 
+std::string CpuText(const Row& row)
+{
+    if (row.cpus.empty()) return "-";
+    return Format("%.3f s", Median(row.cpus));
+}
+
 std::string SpreadText(const Row& row)
 {
     if (row.walls.empty()) return "-";
@@ -84,12 +90,12 @@ std::string Heading(const WorkloadResult& w)
 void PrintWorkload(std::FILE* out, const WorkloadResult& w)
 {
     std::fprintf(out, "\n%s\n", Heading(w).c_str());
-    std::fprintf(out, "  %-15s %-47s %10s %-22s %-14s %11s %10s  %s\n", "patch", "loop", "median", "min-max (runs)",
-                 "ratio", "peak RSS", "anon", "notes");
+    std::fprintf(out, "  %-15s %-47s %10s %-22s %-14s %10s %11s %10s  %s\n", "patch", "loop", "median",
+                 "min-max (runs)", "ratio", "cpu", "peak RSS", "anon", "notes");
     for (const Row& r : w.rows)
-        std::fprintf(out, "  %-15s %-47s %10s %-22s %-14s %11s %10s  %s\n", r.patch.c_str(), r.loop.c_str(),
-                     TimeText(r).c_str(), SpreadText(r).c_str(), RatioText(w, r).c_str(), MiB(r.peakRssKb).c_str(),
-                     MiB(r.peakAnonKb).c_str(), Notes(r).c_str());
+        std::fprintf(out, "  %-15s %-47s %10s %-22s %-14s %10s %11s %10s  %s\n", r.patch.c_str(), r.loop.c_str(),
+                     TimeText(r).c_str(), SpreadText(r).c_str(), RatioText(w, r).c_str(), CpuText(r).c_str(),
+                     MiB(r.peakRssKb).c_str(), MiB(r.peakAnonKb).c_str(), Notes(r).c_str());
     std::fflush(out);
 }
 
@@ -176,11 +182,11 @@ bool WriteResults(const std::string& path, const std::vector<WorkloadResult>& re
           << " |\n";
     for (const WorkloadResult& w : results) {
         s << "\n**" << Heading(w) << "**\n\n";
-        s << "| patch | loop | median | min-max (runs) | ratio | peak RSS | anon | notes |\n";
-        s << "|---|---|---:|---|---|---:|---:|---|\n";
+        s << "| patch | loop | median | min-max (runs) | ratio | cpu | peak RSS | anon | notes |\n";
+        s << "|---|---|---:|---|---|---:|---:|---:|---|\n";
         for (const Row& r : w.rows)
             s << "| " << r.patch << " | " << r.loop << " | " << TimeText(r) << " | " << SpreadText(r) << " | "
-              << RatioText(w, r) << " | " << MiB(r.peakRssKb) << " | " << MiB(r.peakAnonKb) << " | " << Notes(r)
+              << RatioText(w, r) << " | " << CpuText(r) << " | " << MiB(r.peakRssKb) << " | " << MiB(r.peakAnonKb) << " | " << Notes(r)
               << " |\n";
     }
     s << kEnd << "\n";

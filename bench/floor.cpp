@@ -1,13 +1,15 @@
 // bench-floor: the loops that MENDRIX is measured against, each as small as
 // it can be, run as a process of its own like mendrix-cli.
 //
-//   bench-floor map|pwrite|literal PATCH IMAGE START END OFFSET_WIDTH UNDO
+//   bench-floor map|pwrite|merged|literal PATCH IMAGE START END OFFSET_WIDTH UNDO
 //       UNDO: none (records carry no undo bytes), skip (they do; write the
 //       patched bytes), write (they do; write the undo bytes)
 //     map      reads the patch once through a 1 MiB buffer, maps the image
 //              and copies each record into the map: the best an in-place
 //              apply can do
 //     pwrite   the same reading, one positioned write per record
+//     merged   the same reading, back-to-back records gathered into one
+//              positioned write of up to 1 MiB
 //     literal  the loop as first described: three reads, a seek and a write
 //              per record, and one (cheap, throttled) pump call
 //   bench-floor read2 A B
@@ -122,6 +124,29 @@ void Pwrite(const Args& a)
     if (::close(fd) != 0) Die("cannot close the image");
 }
 
+// Back-to-back records gathered into one write of up to 1 MiB.
+void Merged(const Args& a)
+{
+    const int fd = OpenImage(a);
+    std::vector<std::uint8_t> pending;
+    pending.reserve(std::size_t{1} << 20);
+    std::int64_t start = 0;
+    const auto flush = [&] {
+        if (!pending.empty() && pwrite(fd, pending.data(), pending.size(), start) != static_cast<ssize_t>(pending.size()))
+            Die("cannot write the image");
+        pending.clear();
+    };
+    ForEachRecord(a, [&](std::int64_t offset, const std::uint8_t* bytes, unsigned n) {
+        if (offset != start + static_cast<std::int64_t>(pending.size()) || pending.size() + n > pending.capacity()) {
+            flush();
+            start = offset;
+        }
+        pending.insert(pending.end(), bytes, bytes + n);
+    });
+    flush();
+    if (::close(fd) != 0) Die("cannot close the image");
+}
+
 platform::PumpThrottle gThrottle;
 unsigned gTicks = 0;
 [[gnu::noinline]] void Pump()
@@ -176,7 +201,7 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "read2" && argc == 4) {
         ReadTwo(argv[2], argv[3]);
-    } else if ((mode == "map" || mode == "pwrite" || mode == "literal") && argc == 8) {
+    } else if ((mode == "map" || mode == "pwrite" || mode == "merged" || mode == "literal") && argc == 8) {
         Args a;
         a.patch = argv[2];
         a.image = argv[3];
@@ -187,9 +212,10 @@ int main(int argc, char** argv)
         a.undo = undo == "write" ? Undo::Write : undo == "skip" ? Undo::Skip : Undo::None;
         if (mode == "map") Map(a);
         else if (mode == "pwrite") Pwrite(a);
+        else if (mode == "merged") Merged(a);
         else Literal(a);
     } else {
-        std::fprintf(stderr, "usage: bench-floor map|pwrite|literal PATCH IMAGE START END WIDTH none|skip|write\n"
+        std::fprintf(stderr, "usage: bench-floor map|pwrite|merged|literal PATCH IMAGE START END WIDTH none|skip|write\n"
                              "       bench-floor read2 A B\n");
         return 2;
     }

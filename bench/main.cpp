@@ -26,6 +26,7 @@ int main(int argc, char** argv)
     app.add_option("--dir", o.workDir, "where the temporary folder goes (default $TMPDIR or /tmp)");
     app.add_option("--results", o.results, "the RESULTS.md whose figures block this run replaces");
     app.add_option("--seed", o.seed, "the seed of the workloads");
+    app.add_flag("--keep", o.keep, "leave the generated images and patches in the temporary folder");
     CLI11_PARSE(app, argc, argv);
 
     o.reference = !noReference;

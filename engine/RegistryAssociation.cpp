@@ -10,7 +10,8 @@ namespace {
 // not be opened makes the write that follows fail.
 class OpenedKey {
 public:
-    OpenedKey(platform::Registry& registry, const std::string& path) : registry_(registry), key_(registry.CreateKey(path))
+    OpenedKey(platform::Registry& registry, const std::string& path)
+        : registry_(registry), key_(registry.CreateKey(path))
     {
     }
     ~OpenedKey()

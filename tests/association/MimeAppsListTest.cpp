@@ -50,10 +50,12 @@ TEST(MimeAppsList, AddsTheEntryAtTheEndOfTheGroupOrAddsTheGroup)
     EXPECT_EQ(WithDefaultApplication("[Added Associations]\nimage/png=gimp.desktop;", kType, kApp),
               "[Added Associations]\nimage/png=gimp.desktop;\n\n[Default Applications]\n"
               "application/x-kdx-patch=mendrix.desktop;\n");
-    EXPECT_EQ(WithDefaultApplication("", kType, kApp), "[Default Applications]\napplication/x-kdx-patch=mendrix.desktop;\n");
+    EXPECT_EQ(WithDefaultApplication("", kType, kApp),
+              "[Default Applications]\napplication/x-kdx-patch=mendrix.desktop;\n");
     // A type whose name merely begins like ours is another entry.
     EXPECT_EQ(WithDefaultApplication("[Default Applications]\napplication/x-kdx-patch2=a.desktop;\n", kType, kApp),
-              "[Default Applications]\napplication/x-kdx-patch2=a.desktop;\napplication/x-kdx-patch=mendrix.desktop;\n");
+              "[Default Applications]\napplication/x-kdx-patch2=a.desktop;\n"
+              "application/x-kdx-patch=mendrix.desktop;\n");
 }
 
 TEST(DesktopExec, QuotesThePathAndEscapesForTheQuotesTheFieldCodesAndTheValue)

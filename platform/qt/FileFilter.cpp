@@ -1,5 +1,7 @@
 #include "FileFilter.h"
 
+#include <QRegularExpression>
+
 namespace platform::qt {
 namespace {
 
@@ -31,6 +33,17 @@ QStringList ToQtNameFilters(const std::string& filter)
         entries += QString("%1 (%2)").arg(parts[i], patterns.join(' '));
     }
     return entries;
+}
+
+qsizetype FilterIndexOf(const QStringList& entries, const QString& selected)
+{
+    static const QRegularExpression patternsOnly(R"(^ \([^()]*\)$)");
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString& entry = entries[i];
+        if (entry == selected) return i;
+        if (entry.startsWith(selected) && patternsOnly.match(entry.mid(selected.size())).hasMatch()) return i;
+    }
+    return -1;
 }
 
 }  // namespace platform::qt

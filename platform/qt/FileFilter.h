@@ -12,4 +12,8 @@ namespace platform::qt {
 // "*.*" matches every file, as the desktop the filters were written for does.
 QStringList ToQtNameFilters(const std::string& filter);
 
+// The index of the dialog's selected filter among the entries, which the
+// dialog may report without their patterns; -1 if none.
+qsizetype FilterIndexOf(const QStringList& entries, const QString& selected);
+
 }  // namespace platform::qt

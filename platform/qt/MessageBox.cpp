@@ -2,7 +2,6 @@
 
 #include "QtServices.h"
 
-#include <QCloseEvent>
 #include <QPushButton>
 
 namespace platform::qt {
@@ -13,15 +12,10 @@ public:
     using QMessageBox::QMessageBox;
 
 protected:
-    // QMessageBox would take a close from the window manager for its escape
-    // button (No); closed without a button, the box gives no answer.
-    void closeEvent(QCloseEvent* event) override
-    {
-        if (event->spontaneous())
-            QDialog::closeEvent(event);  // NOLINT(bugprone-parent-virtual-call)
-        else
-            QMessageBox::closeEvent(event);
-    }
+    // A button or Escape ends the box without a close event; a close (from
+    // the window manager) would count as the escape button, No. Closed
+    // without a button, the box gives no answer.
+    void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
 };
 
 }  // namespace

@@ -79,7 +79,7 @@ std::optional<std::string> QtServices::OpenFileDialog(const std::string& title, 
     if (dialog_->exec() != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog_->selectedFiles();
     if (chosen.isEmpty()) return std::nullopt;
-    const auto index = filters.indexOf(dialog_->selectedNameFilter());
+    const auto index = FilterIndexOf(filters, dialog_->selectedNameFilter());
     if (index >= 0) filterIndex_ = static_cast<int>(index);
     return QFile::encodeName(chosen.first()).toStdString();
 }

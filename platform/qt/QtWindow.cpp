@@ -93,6 +93,7 @@ void QtWindow::Build(const ControlDesign& control)
         auto* memo = new QPlainTextEdit(widget_);
         memo->setReadOnly(control.readOnly);
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        memo->setTabChangesFocus(true);  // Tab moves on, as in every other control
         if (control.bothScrollBars) {
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -5,6 +5,7 @@
 
 #include "engine/Association.h"
 #include "platform/CommandLine.h"
+#include "platform/Dispatch.h"
 #include "platform/Services.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtServices.h"
@@ -12,6 +13,8 @@
 
 #include <QApplication>
 #include <QFile>
+
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -32,9 +35,11 @@ int main(int argc, char** argv)
     uStd::SetAssociationIcons(std::move(iconFiles));
 
     platform::qt::QtServices services;
-    app::DesktopForms forms;
-    platform::qt::ShowTitleOn(forms.mainWindow.Widget());
-    forms.mainWindow.ShowCentred();
+    std::unique_ptr<app::DesktopForms> forms;
+    const platform::Outcome created = platform::Dispatch([&] { forms = std::make_unique<app::DesktopForms>(); });
+    if (created != platform::Outcome::Completed) return 1;  // its error box has been shown
+    platform::qt::ShowTitleOn(forms->mainWindow.Widget());
+    forms->mainWindow.ShowCentred();
     QApplication::exec();
     return 0;
 }

@@ -59,7 +59,7 @@ QtWindow::QtWindow(const FormDesign& design, QtWindow* owner)
     SetBackground(widget_, QPalette::Window, design.color);
     widget_->setFont(ToQFont(design.font));
     if (!design.border) widget_->setAttribute(Qt::WA_QuitOnClose, false);
-    widget_->onContextMenu = [this](const QPoint& pos) { ShowSystemMenu(nullptr, pos); };
+    widget_->onContextMenu = [this](const QPoint& pos) { Fire([this, pos] { ShowSystemMenu(nullptr, pos); }); };
 
     for (const ControlDesign& control : design.controls) Build(control);
     // Pictures, flat buttons and labels are drawn on the window itself, so
@@ -101,7 +101,7 @@ void QtWindow::Build(const ControlDesign& control)
         SetBackground(memo, QPalette::Base, control.color);
         memo->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(memo, &QWidget::customContextMenuRequested, memo, [this, memo](const QPoint& pos) {
-            ShowSystemMenu(memo, memo->viewport()->mapToGlobal(pos));
+            Fire([this, memo, pos] { ShowSystemMenu(memo, memo->viewport()->mapToGlobal(pos)); });
         });
         memos_[control.name] = std::make_unique<QtMemo>(memo);
         widget = memo;
@@ -113,7 +113,7 @@ void QtWindow::Build(const ControlDesign& control)
         SetBackground(edit, QPalette::Base, control.color);
         edit->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(edit, &QWidget::customContextMenuRequested, edit, [this, edit](const QPoint& pos) {
-            ShowSystemMenu(edit, edit->mapToGlobal(pos));
+            Fire([this, edit, pos] { ShowSystemMenu(edit, edit->mapToGlobal(pos)); });
         });
         edits_[control.name] = std::make_unique<QtEdit>(edit);
         widget = edit;
@@ -225,13 +225,13 @@ void QtWindow::ShowCentred()
 
 void QtWindow::ShowSystemMenu(QWidget* over, const QPoint& globalPos)
 {
-    QMenu* menu = nullptr;
+    std::unique_ptr<QMenu> menu;
     if (auto* edit = qobject_cast<QLineEdit*>(over))
-        menu = edit->createStandardContextMenu();
+        menu.reset(edit->createStandardContextMenu());
     else if (auto* memo = qobject_cast<QPlainTextEdit*>(over))
-        menu = memo->createStandardContextMenu();
+        menu.reset(memo->createStandardContextMenu());
     else
-        menu = new QMenu(widget_);
+        menu = std::make_unique<QMenu>(widget_);
     if (!SystemMenu().empty() && !menu->isEmpty()) menu->addSeparator();
     std::map<const QAction*, std::uint32_t> commands;
     for (const MenuEntry& entry : SystemMenu())
@@ -240,7 +240,7 @@ void QtWindow::ShowSystemMenu(QWidget* over, const QPoint& globalPos)
     const auto found = commands.find(chosen);
     const bool isEntry = found != commands.end();
     const std::uint32_t command = isEntry ? found->second : 0;
-    delete menu;
+    menu.reset();
     if (isEntry && onSysCommand_) Fire([this, command] { onSysCommand_(command); });
 }
 

@@ -23,7 +23,8 @@ void Print(const std::string& label, const std::string& value)
     std::printf("%s\n", Labelled(label, value).c_str());
 }
 
-std::string Of(std::int64_t n, std::int64_t m) { return to_string(n) + " of " + to_string(m) + " records"; }
+std::string Records(std::int64_t n) { return to_string(n) + (n == 1 ? " record" : " records"); }
+std::string Of(std::int64_t n, std::int64_t m) { return to_string(n) + " of " + Records(m); }
 
 void PrintBlock(const engine::ImageCheckResult& r)
 {
@@ -47,7 +48,7 @@ void PrintRecords(const engine::ImageCheckResult& r)
     const std::string which = "record " + to_string(r.walk.records + 1);
     switch (r.walk.verdict) {
     case engine::WalkVerdict::Fits:
-        Print("Records", "passed (" + to_string(r.walk.records) + " records, ending at the end of the patch data)");
+        Print("Records", "passed (" + Records(r.walk.records) + ", ending at the end of the patch data)");
         return;
     case engine::WalkVerdict::Damaged:
         Print("Records", "failed (" + which + " is damaged: the records do not fit the patch data)");

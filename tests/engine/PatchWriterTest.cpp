@@ -1,6 +1,7 @@
 // The patch writer: its patches read back and applied by the engine's own
 // version units, round trips for every version and option, random image
 // pairs, and every refusal with nothing left behind.
+#include "engine/PatchOutput.h"
 #include "engine/PatchWriter.h"
 #include "engine/RecordReader.h"
 #include "engine/VersionUnits.h"
@@ -418,6 +419,21 @@ TEST_F(PatchWriter, PumpsWhileItCompares)
     const Bytes original = Noise(300000, 6);
     ASSERT_TRUE(Make(original, Changed(original), Options(3)).ok);
     EXPECT_GE(ui.pumps, 4);  // one per 64 KiB compared
+}
+
+TEST(PatchOutput, KnowsItsLastBytesAcrossAFlushAndCommitsWhole)
+{
+    TempDir dir;
+    engine::PatchOutput out(dir.File("p.kdx"));
+    ASSERT_TRUE(out.Begin());
+    // The buffer is flushed when the next byte finds it full: three bytes stay in it.
+    const Bytes bytes = Noise(engine::PatchOutput::kBufferSize + 3, 8);
+    ASSERT_TRUE(out.Append(bytes.data(), bytes.size()));
+    for (std::size_t back = 1; back <= 8; ++back) EXPECT_EQ(out.FromEnd(back), bytes[bytes.size() - back]) << back;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p.kdx")));
+    ASSERT_TRUE(out.Commit());
+    EXPECT_EQ(ReadFile(dir.File("p.kdx")), bytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 }  // namespace

@@ -200,11 +200,6 @@ void QtWindow::Close()
     widget_->close();
 }
 
-void QtWindow::AppendSystemMenu(const std::string& text, std::uint32_t command)
-{
-    Form::AppendSystemMenu(text, command);
-}
-
 void QtWindow::AcceptFiles(bool accept)
 {
     Form::AcceptFiles(accept);

@@ -27,7 +27,8 @@ public:
     // Shows the window application-modal; returns once it is hidden again.
     void ShowModal() override;
     void Close() override;
-    void AppendSystemMenu(const std::string& text, std::uint32_t command) override;
+    // The system menu's entries appear in the window's context menu (Linux
+    // desktops offer programs no system menu) and in those of its edits.
     void AcceptFiles(bool accept) override;
 
     // The main window's first showing: centred on the screen.

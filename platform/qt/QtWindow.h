@@ -1,5 +1,8 @@
 // A window built from its stored design: the top-level widget, each
 // control at its place with its look, and the events the form handles.
+// The entries the form appends to its system menu make up the window's
+// context menu (Linux desktops offer programs no system menu) and end the
+// context menus of its edits and memo.
 #pragma once
 
 #include "../Design.h"
@@ -27,8 +30,6 @@ public:
     // Shows the window application-modal; returns once it is hidden again.
     void ShowModal() override;
     void Close() override;
-    // The system menu's entries appear in the window's context menu (Linux
-    // desktops offer programs no system menu) and in those of its edits.
     void AcceptFiles(bool accept) override;
 
     // The main window's first showing: centred on the screen.

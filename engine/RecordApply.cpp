@@ -2,6 +2,7 @@
 
 #include "ImageWriter.h"
 #include "Messages.h"
+#include "Progress.h"
 
 #include "../platform/Services.h"
 
@@ -62,6 +63,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     RecordReader reader(patch, format);
     Record record;
+    CurrentProgress = {0, format.end - format.start};
     for (;;) {
         const RecordReader::Status status = reader.Next(record);
         if (status == RecordReader::Status::End) break;
@@ -76,6 +78,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
             writer.Finish();
             return Error(text::CantWriteImage(reason));
         }
+        CurrentProgress.done = reader.Position() - format.start;
         platform::ProcessMessages();
     }
     if (!writer.Finish()) return Error(text::CantWriteImage(writer.ErrorText()));

@@ -15,7 +15,7 @@ namespace bench {
 struct Options {
     bool quick = false;          // every workload ten times smaller; a smoke test of the results
     int reps = 5;                // timed runs of each loop
-    int referenceReps = 3;       // timed runs of the slow reference loops (pwrite, literal)
+    int referenceReps = 2;       // timed runs of the slow reference loops (pwrite, literal)
     bool reference = true;       // run the pwrite and literal loops
     bool peers = true;           // run xdelta3 (and bspatch with bsdiff) where installed
     bool bsdiff = false;         // bsdiff makes its patch slowly: only on request, W1 only
@@ -36,7 +36,8 @@ struct Row {
     std::string patch;       // "v3", "v3+undo", "image pair"
     std::string loop;        // what runs
     std::string group;       // rows of one group are compared with its floor row
-    bool floor = false;      // the group's reference figure
+    bool floor = false;      // the group's reference figure: the floor loop as the issue defines it
+    bool bestCandidate = false;  // another minimal loop: the best floor is the faster of the two
     bool mendrix = false;    // one of the program's own paths
     Versus versus = Versus::None;
     int reps = 0;

@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     o.reference = !noReference;
     o.peers = !noPeers;
     if (o.quick && app.count("--reps") == 0) o.reps = 1;
-    o.referenceReps = std::min(o.reps, 3);
+    o.referenceReps = std::min(o.reps, 2);
     if (o.workDir.empty()) o.workDir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
     o.binDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
 

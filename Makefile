@@ -7,7 +7,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize run clean
+.PHONY: deps configure build test sanitize run clean bench bench-quick
 
 deps:
 	@scripts/install-deps
@@ -30,6 +30,14 @@ sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMENDRIX_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(SAN_BUILD)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2
+
+# The benchmark (bench/RESULTS.md): every workload at full size, timed, its
+# figures written into bench/RESULTS.md. bench-quick: ten times smaller, results checked.
+bench: build
+	@$(BUILD)/bin/mendrix-bench --results bench/RESULTS.md $(BENCH_ARGS)
+
+bench-quick: build
+	@$(BUILD)/bin/mendrix-bench --quick $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)

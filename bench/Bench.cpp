@@ -136,6 +136,14 @@ void AddApplyRows(const Options& o, const WorkloadResult& w, const Files& f, con
     if (undo) window.argv.push_back("--undo");
     rows.push_back(window);
 
+    if (!o.beforeApply.empty() && p.layout == Layout::V3 && !undo) {
+        Row before = row("before: " + fs::path(o.beforeApply).filename().string() + " apply");
+        before.mendrix = true;
+        before.versus = Versus::Floor;
+        before.argv = {o.beforeApply, "apply", "--yes", p.path, f.image};
+        rows.push_back(before);
+    }
+
     // The reference loops once per workload, on the plain version 3.0 patch.
     if (o.reference && p.layout == Layout::V3 && !undo) {
         Row pw = row("ref: patch buffered, one pwrite per record");
@@ -198,10 +206,10 @@ void AddPeerRows(const Options& o, const WorkloadResult& w, const Files& f, std:
 }
 
 // The patch writer of mendrix-cli, where this build has one.
-bool HasMake(const Options& o)
+bool HasMake(const Options& o, const std::string& scratch)
 {
     static const bool has = [&] {
-        const RunResult help = RunProcess({o.binDir + "/mendrix-cli", "--help"}, o.workDir);
+        const RunResult help = RunProcess({o.binDir + "/mendrix-cli", "--help"}, scratch);
         return help.out.find("\n  make") != std::string::npos;
     }();
     return has;
@@ -233,6 +241,13 @@ void AddMakeRows(const Options& o, const WorkloadResult& w, const Files& f, std:
     make.argv = {o.binDir + "/mendrix-cli", "make", "--quiet", f.base, f.patched, "-o", make.output};
     make.correct = false;
     rows.push_back(make);
+
+    if (!o.beforeMake.empty()) {
+        Row before = make;
+        before.loop = "before: " + fs::path(o.beforeMake).filename().string() + " make";
+        before.argv = {o.beforeMake, "make", f.base, f.patched, "-o", make.output};
+        rows.push_back(before);
+    }
 }
 
 // The checked run starts from a fresh copy (not synced: that run is not timed).
@@ -338,7 +353,7 @@ WorkloadResult RunWorkload(const Options& o, const Workload& w, const Bytes& bas
         if (p.undoBytes) AddApplyRows(o, result, f, p, true, rows);
     }
     if (o.peers) AddPeerRows(o, result, f, rows);
-    if (w.makeable && HasMake(o)) AddMakeRows(o, result, f, rows);
+    if (w.makeable && HasMake(o, f.dir)) AddMakeRows(o, result, f, rows);
 
     Progress("  checking %zu loops", rows.size());
     for (Row& row : rows) CheckedRun(o, row, f.dir);

@@ -25,6 +25,8 @@ struct Options {
     std::string results;         // the RESULTS.md whose figures a full run replaces
     std::uint64_t seed = 20240611;
     bool keep = false;           // leave the generated files for a profiler
+    std::string beforeApply;     // an earlier mendrix-cli, timed beside this one on the v3 patches
+    std::string beforeMake;      // an earlier mendrix-cli, timed beside this one making patches
 };
 
 // What a row is measured against.

@@ -44,10 +44,13 @@ double BestRatio(const WorkloadResult& w, const Row& row)
 {
     if (!row.mendrix || row.versus != Versus::Floor || row.walls.empty()) return 0;
     double best = 0;
-    for (const Row& r : w.rows)
-        if (r.group == row.group && (r.floor || r.bestCandidate) && !r.walls.empty())
-            best = best == 0 ? Median(r.walls) : std::min(best, Median(r.walls));
-    return best > 0 ? Median(row.walls) / best : 0;
+    bool another = false;
+    for (const Row& r : w.rows) {
+        if (r.group != row.group || !(r.floor || r.bestCandidate) || r.walls.empty()) continue;
+        another = another || r.bestCandidate;
+        best = best == 0 ? Median(r.walls) : std::min(best, Median(r.walls));
+    }
+    return another && best > 0 ? Median(row.walls) / best : 0;
 }
 
 std::string BestText(const WorkloadResult& w, const Row& row)

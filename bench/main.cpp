@@ -27,6 +27,8 @@ int main(int argc, char** argv)
     app.add_option("--results", o.results, "the RESULTS.md whose figures block this run replaces");
     app.add_option("--seed", o.seed, "the seed of the workloads");
     app.add_flag("--keep", o.keep, "leave the generated images and patches in the temporary folder");
+    app.add_option("--before-apply", o.beforeApply, "an earlier mendrix-cli to time beside this one (apply)");
+    app.add_option("--before-make", o.beforeMake, "an earlier mendrix-cli to time beside this one (make)");
     CLI11_PARSE(app, argc, argv);
 
     o.reference = !noReference;

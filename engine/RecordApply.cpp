@@ -42,6 +42,16 @@ bool Error(const std::string& text)
     platform::MessageDlg(text, MsgDlgType::mtError, MsgDlgButtons::mbOK);
     return false;
 }
+
+// Reserves the place of every record that writes, before the first write.
+bool ReserveSpace(uStd::FileHandle& patch, const RecordFormat& format, ImageWriter& writer)
+{
+    RecordReader reader(patch, format);
+    Record record;
+    while (reader.Next(record) == RecordReader::Status::Record)
+        if (!writer.Reserve(record.offset, record.count)) return false;
+    return writer.EndReservation();
+}
 }  // namespace
 
 bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const RecordFormat& format,
@@ -55,6 +65,8 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     ImageWriter writer(image);
     if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));
+    if (writer.NeedsReservation() && !ReserveSpace(patch, format, writer))
+        return Error(text::CantWriteImage(writer.ErrorText()));
 
     RecordReader reader(patch, format);
     Record record;

@@ -145,12 +145,19 @@ bool FileHandle::IsSparse()
     return static_cast<std::int64_t>(st.st_blocks) * 512 < static_cast<std::int64_t>(st.st_size);
 }
 
-int FileHandle::Reserve(std::int64_t length)
+int FileHandle::Reserve(std::int64_t offset, std::int64_t length)
 {
     if (length <= 0) return 0;
-    const int rc = posix_fallocate(fd_, 0, static_cast<off_t>(length));
+    const int rc = posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(length));
     if (rc != 0) lastError_ = rc;
     return rc;
+}
+
+bool FileHandle::SetLength(std::int64_t length)
+{
+    if (ftruncate(fd_, static_cast<off_t>(length)) == 0) return true;
+    lastError_ = errno;
+    return false;
 }
 
 bool FileHandle::Map(std::int64_t length, MappedRegion& region)

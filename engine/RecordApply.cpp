@@ -22,17 +22,13 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
             result.verdict = WalkVerdict::Damaged;
             return result;
         }
-        if (record.offset < 0) {
-            result.verdict = WalkVerdict::NegativeOffset;
+        if (record.offset < 0 || record.offset > INT64_MAX - record.count) {
+            result.verdict = WalkVerdict::Outside;
             return result;
         }
         ++result.records;
-        // Offsets near 2^63 would overflow offset + n: the sum is taken as the
-        // largest position, which no file system grants, so the write is refused.
-        if (record.count > 0) {
-            const std::int64_t end = record.offset > INT64_MAX - record.count ? INT64_MAX : record.offset + record.count;
-            if (end > result.writeEnd) result.writeEnd = end;
-        }
+        if (record.count > 0 && record.offset + record.count > result.writeEnd)
+            result.writeEnd = record.offset + record.count;
     }
 }
 
@@ -61,7 +57,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     const WalkResult walk = WalkRecords(patch, format);
     if (walk.verdict == WalkVerdict::Damaged) return Error(text::kDamagedRecords);
-    if (walk.verdict == WalkVerdict::NegativeOffset) return Error(text::kOutsideImage);
+    if (walk.verdict == WalkVerdict::Outside) return Error(text::kOutsideImage);
 
     ImageWriter writer(image);
     if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));

@@ -10,7 +10,9 @@
 
 namespace engine {
 
-enum class WalkVerdict { Fits, Damaged, NegativeOffset };
+// Outside: a negative offset, or one whose bytes would end past the largest
+// position a file can have.
+enum class WalkVerdict { Fits, Damaged, Outside };
 
 struct WalkResult {
     WalkVerdict verdict = WalkVerdict::Fits;
@@ -19,7 +21,7 @@ struct WalkResult {
 };
 
 // Reads every record once: complete, inside the record area, ending exactly
-// at its end, and no negative offset.
+// at its end, and every offset one a file can have.
 WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format);
 
 // Which of a record's bytes an apply writes.

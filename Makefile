@@ -1,13 +1,16 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 SAN_BUILD ?= build-san
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer
 CMAKE_FLAGS ?=
 ARGS ?=
 ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize run clean
+.PHONY: deps configure build test sanitize fuzz run clean
 
 deps:
 	@scripts/install-deps
@@ -27,5 +30,11 @@ sanitize: deps
 	@cmake --build $(SAN_BUILD)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2
 
+# Each libFuzzer target for FUZZ_SECONDS on its corpus (clang, ASan + UBSan).
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DMENDRIX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -154,6 +154,23 @@ TEST_P(ApplyRecords, MatchesAReferenceLoopMappedOrNot)
     }
 }
 
+TEST_P(ApplyRecords, RecordAreasLargerThanTheReadBufferAreReadWhole)
+{
+    // Over a MiB of records: they straddle every refill of the reader's buffer.
+    std::vector<Rec> records;
+    Bytes expected(60000, 0);
+    for (int i = 0; i < 4800; ++i) {
+        const std::int64_t offset = (i * 7919) % 59000;
+        const Bytes bytes = Noise(static_cast<std::size_t>(200 + i % 56), static_cast<std::uint32_t>(i));
+        records.push_back({offset, bytes, {}});
+        std::copy(bytes.begin(), bytes.end(), expected.begin() + offset);
+    }
+    const Outcome out = Apply(Spec(records), Bytes(60000, 0));
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.pumps, 4800);
+    EXPECT_EQ(out.image, expected);
+}
+
 TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
 {
     // The file size limit stops the image from growing past 64 KiB: mapped,

@@ -10,7 +10,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize fuzz run clean
+.PHONY: deps configure build test sanitize tidy fuzz run clean
 
 deps:
 	@scripts/install-deps
@@ -29,6 +29,12 @@ sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMENDRIX_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(SAN_BUILD)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2
+
+# clang-tidy over engine/ with the checked-in .clang-tidy: any warning fails.
+tidy: configure
+	@run-clang-tidy-14 -p $(BUILD) -quiet -j2 '$(CURDIR)/engine/.*\.cpp$$' >$(BUILD)/tidy.log 2>&1 || \
+		{ grep -E -A3 'warning:|error:' $(BUILD)/tidy.log; echo "tidy: engine/ has findings"; exit 1; }
+	@echo "tidy: engine/ clean"
 
 # Each libFuzzer target for FUZZ_SECONDS on its corpus (clang, ASan + UBSan).
 fuzz: deps

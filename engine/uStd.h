@@ -59,7 +59,7 @@ public:
     // The file's length, or -1.
     std::int64_t Length();
     // True when fewer blocks are allocated than the length needs (holes).
-    bool IsSparse();
+    bool IsSparse() const;
     // Reserves disk space for the bytes [offset, offset + length), growing the
     // file to their end when it is shorter. 0, or the system's error number.
     int Reserve(std::int64_t offset, std::int64_t length);

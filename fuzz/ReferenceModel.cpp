@@ -194,7 +194,7 @@ ApplyModel ModelApply(const Bytes& patch, const Bytes& image, const Answers& ans
     }
     if (end > static_cast<std::int64_t>(m.image.size())) m.image.resize(static_cast<std::size_t>(end), 0);
     for (const Rec& r : recs)
-        std::copy_n(patch.begin() + r.at, r.count, m.image.begin() + r.offset);
+        if (r.count > 0) std::copy_n(patch.begin() + r.at, r.count, m.image.begin() + r.offset);
     m.records = static_cast<std::int64_t>(recs.size());
     m.success = true;
     m.boxes.push_back(text::kSuccess);

@@ -23,14 +23,34 @@ struct Window {
     platform::PatchControls Controls() { return {frmMain, edtImage, edtKDX, infMemo, cbUndo}; }
 };
 
-int Info(const std::string& patch);
+// The information lines, or with json the loaded facts as one JSON object.
+int Info(const std::string& patch, bool json);
 
 struct ApplyOptions {
     std::string patch;
     std::string image;
-    bool undo = false;
+    bool undo = false;  // write the undo data; refused for a patch without any
+    bool quiet = false; // no progress bar
     platform::console::Answer answer = platform::console::Answer::Ask;
 };
 int Apply(const ApplyOptions& options);
+
+// The checks of a patch against an image, one line each, and the image's
+// state; writes nothing. 0 when every check passed.
+int Check(const std::string& patch, const std::string& image);
+
+struct MakeOptions {
+    std::string original;
+    std::string modified;
+    std::string output;
+    int version = 3;
+    bool undo = false;
+    bool blockCheck = false;
+    bool giImage = false;
+    std::string description;  // as typed: UTF-8 is stored as Windows-1252
+    std::string diz;          // a FILE_ID.DIZ file, or empty
+    bool quiet = false;
+};
+int Make(const MakeOptions& options);
 
 }  // namespace cli

@@ -8,25 +8,69 @@
 
 namespace {
 
+using platform::console::Answer;
+
+// --yes / --no on a command that may ask.
+struct Answers {
+    bool yes = false;
+    bool no = false;
+    void AddTo(CLI::App* cmd)
+    {
+        CLI::Option* yesOpt = cmd->add_flag("--yes", yes, "answer Yes to every question");
+        CLI::Option* noOpt = cmd->add_flag("--no", no, "answer No to every question");
+        yesOpt->excludes(noOpt);
+    }
+    Answer Get() const { return yes ? Answer::Yes : no ? Answer::No : Answer::Ask; }
+};
+
 int Run(int argc, char** argv)
 {
-    CLI::App app{"mendrix-cli: list and apply KDX patches to CD image files", "mendrix-cli"};
+    CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
     app.require_subcommand(1);
 
     std::string infoPatch;
+    bool infoJson = false;
     CLI::App* info = app.add_subcommand("info", "List what a patch holds");
+    info->add_flag("--json", infoJson, "print the facts as one JSON object");
     info->add_option("PATCH", infoPatch, "the .kdx patch")->required();
 
+    std::string checkPatch;
+    std::string checkImage;
+    CLI::App* check = app.add_subcommand("check", "Check a patch against an image without writing");
+    check->add_option("PATCH", checkPatch, "the .kdx patch")->required();
+    check->add_option("IMAGE", checkImage, "the image file")->required();
+
     cli::ApplyOptions apply;
-    bool yes = false;
-    bool no = false;
+    Answers applyAnswers;
     CLI::App* applyCmd = app.add_subcommand("apply", "Write a patch into an image in place");
     applyCmd->add_flag("--undo", apply.undo, "write the undo data of a version 3.0 patch (take the patch out)");
-    CLI::Option* yesOpt = applyCmd->add_flag("--yes", yes, "answer Yes to every question");
-    CLI::Option* noOpt = applyCmd->add_flag("--no", no, "answer No to every question");
-    yesOpt->excludes(noOpt);
+    applyAnswers.AddTo(applyCmd);
+    applyCmd->add_flag("-q,--quiet", apply.quiet, "show no progress bar");
     applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
     applyCmd->add_option("IMAGE", apply.image, "the image file to change")->required();
+
+    cli::ApplyOptions undo;
+    undo.undo = true;
+    Answers undoAnswers;
+    CLI::App* undoCmd = app.add_subcommand("undo", "Take a version 3.0 patch with undo data back out of an image");
+    undoAnswers.AddTo(undoCmd);
+    undoCmd->add_flag("-q,--quiet", undo.quiet, "show no progress bar");
+    undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
+    undoCmd->add_option("IMAGE", undo.image, "the image file to change")->required();
+
+    cli::MakeOptions make;
+    CLI::App* makeCmd = app.add_subcommand("make", "Write the patch that turns ORIGINAL into MODIFIED");
+    makeCmd->add_option("ORIGINAL", make.original, "the image as it is")->required();
+    makeCmd->add_option("MODIFIED", make.modified, "the image as the patch makes it")->required();
+    makeCmd->add_option("-o,--output", make.output, "the patch file to write")->required();
+    makeCmd->add_option("--kdx-version", make.version, "patch format version 1, 2 or 3 (default 3)")
+        ->check(CLI::Range(1, 3));
+    makeCmd->add_flag("--undo", make.undo, "keep the original bytes in the patch (version 3)");
+    makeCmd->add_flag("--blockcheck", make.blockCheck, "store the original's check block (version 3; 2 always does)");
+    makeCmd->add_flag("--gi", make.giImage, "mark the image as a GI image, block at 32928 (version 3)");
+    makeCmd->add_option("--description", make.description, "up to 50 bytes of description");
+    makeCmd->add_option("--diz", make.diz, "attach this FILE_ID.DIZ text (versions 2 and 3)");
+    makeCmd->add_flag("-q,--quiet", make.quiet, "show no progress bar");
 
     try {
         app.parse(argc, argv);
@@ -38,10 +82,14 @@ int Run(int argc, char** argv)
         return cli::kExitUsage;
     }
 
-    if (info->parsed()) return cli::Info(infoPatch);
-    apply.answer = yes ? platform::console::Answer::Yes
-                 : no  ? platform::console::Answer::No
-                       : platform::console::Answer::Ask;
+    if (info->parsed()) return cli::Info(infoPatch, infoJson);
+    if (check->parsed()) return cli::Check(checkPatch, checkImage);
+    if (makeCmd->parsed()) return cli::Make(make);
+    if (undoCmd->parsed()) {
+        undo.answer = undoAnswers.Get();
+        return cli::Apply(undo);
+    }
+    apply.answer = applyAnswers.Get();
     return cli::Apply(apply);
 }
 

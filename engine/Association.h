@@ -15,8 +15,9 @@ namespace uStd {
 // failure, leaving what was written before; the shell is then not notified.
 void AssociateFileType(const std::string& extension, const std::string& programPath);
 
-// The program's icon as PNG files by pixel size, for desktops that take the
-// icon from a file (Linux). Set once at start by the program.
+// The program's icon by pixel size, each string the whole content of a PNG
+// file (not its path), for desktops that take the icon from a file (Linux).
+// Set once at start by the program; Windows takes the program file's own icon.
 void SetAssociationIcons(std::vector<std::pair<int, std::string>> pngBySize);
 
 }  // namespace uStd

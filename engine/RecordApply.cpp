@@ -2,6 +2,7 @@
 
 #include "ImageWriter.h"
 #include "Messages.h"
+#include "Progress.h"
 
 #include "../platform/Services.h"
 
@@ -23,7 +24,7 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
             return result;
         }
         if (record.offset < 0 || record.offset > INT64_MAX - record.count) {
-            result.verdict = WalkVerdict::Outside;
+            result.verdict = record.offset < 0 ? WalkVerdict::NegativeOffset : WalkVerdict::OutOfReach;
             return result;
         }
         ++result.records;
@@ -57,7 +58,8 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     const WalkResult walk = WalkRecords(patch, format);
     if (walk.verdict == WalkVerdict::Damaged) return Error(text::kDamagedRecords);
-    if (walk.verdict == WalkVerdict::Outside) return Error(text::kOutsideImage);
+    if (walk.verdict == WalkVerdict::NegativeOffset || walk.verdict == WalkVerdict::OutOfReach)
+        return Error(text::kOutsideImage);
 
     ImageWriter writer(image);
     if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));
@@ -66,6 +68,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     RecordReader reader(patch, format);
     Record record;
+    CurrentProgress = {0, format.end - format.start};
     for (;;) {
         const RecordReader::Status status = reader.Next(record);
         if (status == RecordReader::Status::End) break;
@@ -80,6 +83,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
             writer.Finish();
             return Error(text::CantWriteImage(reason));
         }
+        CurrentProgress.done = reader.Position() - format.start;
         platform::ProcessMessages();
     }
     if (!writer.Finish()) return Error(text::CantWriteImage(writer.ErrorText()));

@@ -10,9 +10,9 @@
 
 namespace engine {
 
-// Outside: a negative offset, or one whose bytes would end past the largest
-// position a file can have.
-enum class WalkVerdict { Fits, Damaged, Outside };
+// NegativeOffset and OutOfReach (bytes that would end past the largest
+// position a file can have) are both outside of any image.
+enum class WalkVerdict { Fits, Damaged, NegativeOffset, OutOfReach };
 
 struct WalkResult {
     WalkVerdict verdict = WalkVerdict::Fits;

@@ -44,6 +44,9 @@ public:
     // Opens an existing file (never a directory) with no sharing. Closes
     // what the handle held before. False, with the handle invalid, on failure.
     bool Open(const std::string& path, bool writable);
+    // Creates a new file for reading and writing with no sharing; false when
+    // the name exists already or the file cannot be made (errno in LastError).
+    bool Create(const std::string& path);
     // Closes; false when the system reported an error (the handle is invalid afterwards anyway).
     bool Close();
 
@@ -56,6 +59,8 @@ public:
     std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t n);
     // Writes all n bytes at the position; false on an error or a short write.
     bool WriteAt(std::int64_t position, const void* buffer, std::int64_t n);
+    // Makes what was written durable on disk; false on an error.
+    bool Sync();
     // The file's length, or -1.
     std::int64_t Length();
     // True when fewer blocks are allocated than the length needs (holes).
@@ -68,8 +73,9 @@ public:
     // Maps [0, length) of the file read/write. False when mapping is not possible.
     bool Map(std::int64_t length, MappedRegion& region);
 
-    // The system's reason for the last failure, as text.
+    // The system's reason for the last failure, as text, and as its number.
     std::string LastErrorText() const;
+    int LastError() const { return lastError_; }
 
 private:
     int fd_ = kInvalid;
@@ -103,5 +109,10 @@ bool CheckMagic(FileHandle& handle);
 
 // The text of a system error number.
 std::string SystemErrorText(int error);
+
+// Gives a file a new name, replacing a file of that name. 0, or the error number.
+int RenameFile(const std::string& from, const std::string& to);
+// Removes a file. 0, or the error number.
+int RemoveFile(const std::string& path);
 
 }  // namespace uStd

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -62,6 +63,24 @@ bool FileHandle::Open(const std::string& path, bool writable)
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         lastError_ = errno;
         ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+bool FileHandle::Create(const std::string& path)
+{
+    Close();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        lastError_ = errno;
+        return false;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
         return false;
     }
     fd_ = fd;
@@ -140,6 +159,13 @@ bool FileHandle::WriteAt(std::int64_t position, const void* buffer, std::int64_t
     return true;
 }
 
+bool FileHandle::Sync()
+{
+    if (fsync(fd_) == 0) return true;
+    lastError_ = errno;
+    return false;
+}
+
 std::int64_t FileHandle::Length()
 {
     struct stat st {};
@@ -191,6 +217,13 @@ std::string FileHandle::LastErrorText() const { return SystemErrorText(lastError
 bool OpenReadOnly(FileHandle& handle, const std::string& path) { return handle.Open(path, false); }
 
 bool OpenReadWrite(FileHandle& handle, const std::string& path) { return handle.Open(path, true); }
+
+int RenameFile(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
 int ReadEncMethod(FileHandle& handle)
 {

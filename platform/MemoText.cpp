@@ -69,4 +69,51 @@ std::string Cp1252ToUtf8(const std::string& bytes, bool sanitize)
     return out;
 }
 
+namespace {
+// The next code point of UTF-8 text at i, advancing i; -1 when the bytes there are no valid UTF-8.
+std::int32_t NextCodePoint(const std::string& text, std::size_t& i)
+{
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) return lead;
+    int more = 0;
+    std::int32_t cp = 0;
+    std::int32_t least = 0;
+    if ((lead & 0xE0) == 0xC0) { more = 1; cp = lead & 0x1F; least = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { more = 2; cp = lead & 0x0F; least = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { more = 3; cp = lead & 0x07; least = 0x10000; }
+    else return -1;
+    for (int k = 0; k < more; ++k) {
+        if (i >= text.size()) return -1;
+        const auto next = static_cast<unsigned char>(text[i++]);
+        if ((next & 0xC0) != 0x80) return -1;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and numbers past Unicode's end are not UTF-8.
+    if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
+    return cp;
+}
+}  // namespace
+
+Encoded Utf8ToCp1252(const std::string& text, std::string& out)
+{
+    std::string bytes;
+    bool unmappable = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::int32_t cp = NextCodePoint(text, i);
+        if (cp < 0) return Encoded::NotUtf8;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            bytes += static_cast<char>(cp);
+            continue;
+        }
+        int found = -1;
+        for (int k = 0; k < 32; ++k)
+            if (kHigh[k] != 0 && kHigh[k] == cp) found = k;
+        if (found < 0) unmappable = true;
+        else bytes += static_cast<char>(0x80 + found);
+    }
+    if (unmappable) return Encoded::Unmappable;
+    out = bytes;
+    return Encoded::Ok;
+}
+
 }  // namespace platform

@@ -17,4 +17,10 @@ std::vector<std::string> DisplayLines(const std::vector<std::string>& entries);
 // their control code.
 std::string Cp1252ToUtf8(const std::string& bytes, bool sanitize);
 
+// Encodes UTF-8 text as Windows-1252 bytes into out. NotUtf8 when the text
+// is no valid UTF-8, Unmappable when it holds a character that Windows-1252
+// lacks; out is left alone then.
+enum class Encoded { Ok, NotUtf8, Unmappable };
+Encoded Utf8ToCp1252(const std::string& text, std::string& out);
+
 }  // namespace platform

@@ -28,6 +28,7 @@ ConsoleServices::~ConsoleServices() { SetServices(nullptr); }
 
 void ConsoleServices::Print(const char* caption, const std::string& text)
 {
+    if (beforeMessage) beforeMessage();
     std::fprintf(err_, "%s: %s", caption, TerminalText(text).c_str());
 }
 

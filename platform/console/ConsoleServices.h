@@ -26,6 +26,8 @@ public:
 
     // Called when a pump is due (a few times a second at most): progress display.
     std::function<void()> onTick;
+    // Called before a box is printed: a progress line is taken off first.
+    std::function<void()> beforeMessage;
 
 private:
     void Print(const char* caption, const std::string& text);

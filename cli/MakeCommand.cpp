@@ -1,0 +1,66 @@
+#include "Commands.h"
+#include "ProgressBar.h"
+
+#include "../engine/PatchWriter.h"
+#include "../platform/Abort.h"
+#include "../platform/Dispatch.h"
+#include "../platform/MemoText.h"
+
+#include <csignal>
+#include <string>
+
+namespace cli {
+
+namespace {
+volatile std::sig_atomic_t gInterrupted = 0;
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+}  // namespace
+
+int Make(const MakeOptions& options)
+{
+    platform::console::ConsoleServices ui(platform::console::Answer::No);
+    ProgressBar bar(stderr, ProgressWanted(options.quiet));
+    // Ctrl-C stops the writer at its next pump, so that it removes its
+    // temporary file on the way out instead of leaving it behind.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    ui.onTick = [&bar] {
+        if (gInterrupted != 0) platform::Abort();
+        bar.Tick();
+    };
+    ui.beforeMessage = [&bar] { bar.Clear(); };
+    const auto error = [](const std::string& text) {
+        platform::MessageDlg(text, platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
+        return kExitFailed;
+    };
+
+    engine::PatchWriteOptions write;
+    write.original = options.original;
+    write.modified = options.modified;
+    write.patch = options.output;
+    write.version = options.version;
+    write.undo = options.undo;
+    write.blockCheck = options.blockCheck;
+    write.giImage = options.giImage;
+    if (!options.diz.empty()) write.dizPath = options.diz;
+    // Readers show the description as Windows-1252: typed UTF-8 is stored so;
+    // bytes that are no UTF-8 are taken as they are.
+    const platform::Encoded encoded = platform::Utf8ToCp1252(options.description, write.description);
+    if (encoded == platform::Encoded::NotUtf8) write.description = options.description;
+    if (encoded == platform::Encoded::Unmappable)
+        return error("The description holds characters that Windows-1252 cannot show.");
+
+    engine::PatchWriteResult result;
+    const platform::Outcome outcome = platform::Dispatch([&] { result = engine::WritePatch(write); });
+    if (outcome == platform::Outcome::Aborted) return error("Interrupted, no patch written.");
+    if (outcome == platform::Outcome::Failed) return kExitFailed;
+    if (!result.ok) return error(result.error);
+    platform::MessageDlg("Patch written: version " + std::to_string(options.version) + ".0, " +
+                             std::to_string(result.records) + " records, " +
+                             std::to_string(result.patchDataLength) + " Bytes of patch-data, " +
+                             std::to_string(result.patchLength) + " Bytes in all (" + options.output + ")",
+                         platform::MsgDlgType::mtInformation, platform::MsgDlgButtons::mbOK);
+    return kExitOk;
+}
+
+}  // namespace cli

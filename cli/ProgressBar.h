@@ -1,0 +1,49 @@
+// The progress line of apply, undo and make on standard error: a bar, the
+// percentage, bytes per second and the time left, redrawn in place a few
+// times a second at most, and taken off again before any other output.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace cli {
+
+class ProgressBar {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kInterval{250};
+
+    // A disabled bar draws nothing at all.
+    ProgressBar(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
+    ~ProgressBar() { Clear(); }
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+    // Shows the engine's current progress when the last drawing is kInterval ago.
+    void Tick();
+    // The same with the time and the figures given. The first call of an
+    // operation only starts its clock, so a short one never shows a bar.
+    void Tick(Clock::time_point now, std::int64_t done, std::int64_t total);
+    // Takes the line off the terminal when one is shown.
+    void Clear();
+
+    // The text of the line for done of total bytes at the given rate.
+    static std::string Line(std::int64_t done, std::int64_t total, double bytesPerSecond);
+
+private:
+    std::FILE* out_;
+    bool enabled_;
+    bool started_ = false;
+    bool shown_ = false;
+    std::int64_t total_ = 0;
+    std::int64_t startDone_ = 0;
+    Clock::time_point start_{};
+    Clock::time_point last_{};
+};
+
+// True when a bar is wanted: standard error is a terminal and not quiet.
+bool ProgressWanted(bool quiet);
+
+}  // namespace cli

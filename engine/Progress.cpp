@@ -1,0 +1,7 @@
+#include "Progress.h"
+
+namespace engine {
+
+Progress CurrentProgress;
+
+}  // namespace engine

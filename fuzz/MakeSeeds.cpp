@@ -1,14 +1,20 @@
 // Writes the seed corpora of the fuzz targets: patches of every version and
 // every shape the format allows, built byte by byte by the test builder,
 // and a few damaged ones named after their defect.
-//   make-seeds OUT   ->  OUT/load/*.kdx and OUT/apply/* (control byte + patch)
+// The engine's own patch writer adds the patches it makes.
+//   make-seeds OUT   ->  OUT/load/*.kdx, OUT/apply/* (control byte + patch),
+//                        OUT/writer/* (options, texts, image shape, changes)
 #include "ApplyInput.h"
 
+#include "engine/PatchWriter.h"
+#include "platform/fake/FakeServices.h"
 #include "tests/support/PatchBuilder.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +102,89 @@ std::vector<std::pair<std::string, Bytes>> Patches()
     return out;
 }
 
+// Writer inputs: flags (version - 1, undo 4, block 8, GI 16, text 32),
+// a description, a text, the original's shape, and changes (a 24-bit
+// offset, a count - 1, the bytes).
+std::vector<std::pair<std::string, Bytes>> WriterInputs()
+{
+    struct Change {
+        std::uint32_t offset;
+        Bytes bytes;
+    };
+    const auto input = [](std::uint8_t flags, const std::string& description, const std::string& diz, int shape,
+                          const std::vector<Change>& changes) {
+        Bytes in{flags, static_cast<std::uint8_t>(description.size())};
+        in.insert(in.end(), description.begin(), description.end());
+        in.push_back(static_cast<std::uint8_t>(diz.size()));
+        in.insert(in.end(), diz.begin(), diz.end());
+        in.push_back(static_cast<std::uint8_t>(shape));
+        for (const Change& c : changes) {
+            in.push_back(static_cast<std::uint8_t>(c.offset >> 16));
+            in.push_back(static_cast<std::uint8_t>(c.offset >> 8));
+            in.push_back(static_cast<std::uint8_t>(c.offset));
+            in.push_back(static_cast<std::uint8_t>(c.bytes.size() - 1));
+            in.insert(in.end(), c.bytes.begin(), c.bytes.end());
+        }
+        return in;
+    };
+    const std::vector<Change> some = {{5, {1, 2, 3}}, {300, Bytes(64, 0xEE)}, {364, {9}}, {3000, {7, 7}}};
+    const std::vector<Change> grows = {{4096 + 100, {1, 2, 3, 4}}};
+    const std::vector<Change> endsInDiz = {{60, {'D', 'I', 'Z', 1, 0, 0, 0}}};
+    return {
+        {"v1_some", input(0, "version one", "", 3, some)},
+        {"v2_some_diz", input(1 | 32, "version two", "Seed text\r\n", 4, some)},
+        {"v2_grows", input(1, "", "", 3, grows)},
+        {"v3_undo_block", input(2 | 4 | 8, "undo and block", "", 4, some)},
+        {"v3_gi_block_diz", input(2 | 8 | 16 | 32, "GI", "x", 5, some)},
+        {"v3_undo_grows", input(2 | 4, "", "", 2, grows)},
+        {"v2_records_end_in_diz", input(1, "", "", 4, endsInDiz)},
+        {"v1_refused_undo", input(0 | 4, "", "", 3, some)},
+        {"v3_refused_shrink", input(2 | 64, "", "", 3, some)},
+        {"v3_identical", input(2, "", "", 3, {})},
+    };
+}
+
+// Patches made by the engine's writer from an image and a changed copy.
+std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem::path& scratch)
+{
+    platform::fake::FakeServices ui;
+    std::filesystem::create_directories(scratch);
+    const Bytes original = fuzzinput::ImageOfShape(4);
+    Bytes modified = original;
+    for (std::size_t i = 100; i < 400; i += 3) modified[i] ^= 0x5A;
+    modified.resize(modified.size() + 10, 0x33);
+    const auto put = [](const std::filesystem::path& p, const Bytes& b) {
+        std::ofstream f(p, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    };
+    put(scratch / "original.bin", original);
+    put(scratch / "modified.bin", modified);
+    put(scratch / "file_id.diz", testsupport::Text("Made by the writer\r\n"));
+
+    std::vector<std::pair<std::string, Bytes>> out;
+    for (int version = 1; version <= 3; ++version) {
+        for (const bool extras : {false, true}) {
+            engine::PatchWriteOptions o;
+            o.original = (scratch / "original.bin").string();
+            o.modified = (scratch / "modified.bin").string();
+            o.patch = (scratch / "made.kdx").string();
+            o.version = version;
+            o.description = "made v" + std::to_string(version);
+            o.undo = extras && version == 3;
+            o.blockCheck = extras && version == 3;
+            if (extras && version > 1) o.dizPath = (scratch / "file_id.diz").string();
+            std::filesystem::remove(o.patch);
+            const engine::PatchWriteResult r = engine::WritePatch(o);
+            if (!r.ok) throw std::runtime_error("the writer refused a seed: " + r.error);
+            std::ifstream f(o.patch, std::ios::binary);
+            const Bytes bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+            out.emplace_back("made_v" + std::to_string(version) + (extras ? "_extras.kdx" : ".kdx"), bytes);
+        }
+    }
+    std::filesystem::remove_all(scratch);
+    return out;
+}
+
 void Put(const std::filesystem::path& path, const Bytes& bytes)
 {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -122,8 +211,12 @@ int main(int argc, char** argv)
         fuzzinput::kSizeYes | fuzzinput::kBlockYes | fuzzinput::kUndoTicked | (2 << fuzzinput::kShapeShift),
         0 | (3 << fuzzinput::kShapeShift),
     };
+    std::filesystem::create_directories(root / "writer");
+    for (const auto& [name, bytes] : WriterInputs()) Put(root / "writer" / name, bytes);
+    std::vector<std::pair<std::string, Bytes>> patches = Patches();
+    for (auto& made : WrittenPatches(root / "scratch")) patches.push_back(std::move(made));
     int count = 0;
-    for (const auto& [name, bytes] : Patches()) {
+    for (const auto& [name, bytes] : patches) {
         Put(root / "load" / name, bytes);
         for (const std::uint8_t control : controls) {
             Bytes input{control};

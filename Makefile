@@ -24,6 +24,10 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
+# Starts the desktop program; `make run ARGS=patch.kdx` hands it a patch.
+run: build
+	@$(BUILD)/bin/mendrix $(ARGS)
+
 # The whole suite built and run again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMENDRIX_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null

@@ -18,6 +18,13 @@ const char* CaptionOf(MsgDlgType type)
     return "";
 }
 
+std::optional<std::string> Services::OpenFileDialog(const std::string&, const std::string&)
+{
+    return std::nullopt;
+}
+
+void Services::OpenURL(const std::string&) {}
+
 void SetServices(Services* services) { gServices = services; }
 
 Services& Ui()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -36,6 +37,15 @@ public:
     virtual void ProcessMessages() = 0;
     virtual Cursor ScreenCursor() const = 0;
     virtual void SetScreenCursor(Cursor cursor) = 0;
+
+    // The one open-file dialog of the program, shown modally. filter lists
+    // "Name|patterns" pairs joined by "|", patterns joined by ";". The file
+    // name starts empty; the dialog keeps the filter entry with which a file
+    // was last confirmed for its next showing. Answers the chosen path, or
+    // nothing when the user cancelled. Without a desktop: always cancelled.
+    virtual std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter);
+    // Asks the desktop to open a web address. Reports nothing, also on failure.
+    virtual void OpenURL(const std::string& url);
 };
 
 // Installs the backend's services; the caller keeps ownership.

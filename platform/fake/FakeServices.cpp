@@ -25,4 +25,14 @@ void FakeServices::ProcessMessages()
     if (onPump) onPump(pumps);
 }
 
+std::optional<std::string> FakeServices::OpenFileDialog(const std::string& title, const std::string& filter)
+{
+    dialogs.push_back({title, filter, filterIndex});
+    if (dialogAnswers.empty()) return std::nullopt;
+    const DialogAnswer answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    if (answer.path) filterIndex = answer.filterIndex;
+    return answer.path;
+}
+
 }  // namespace platform::fake

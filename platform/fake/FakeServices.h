@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,20 @@ struct Box {
     MsgDlgType type;
     MsgDlgButtons buttons;
     std::string caption;  // the kind's caption, or kTitle for the general error box
+};
+
+// One showing of the open-file dialog.
+struct DialogCall {
+    std::string title;
+    std::string filter;
+    int filterIndex;  // the entry (1-based) selected when it opened
+};
+
+// What the user does in the dialog: a path with the filter entry in force,
+// or nothing (cancel).
+struct DialogAnswer {
+    std::optional<std::string> path;
+    int filterIndex = 1;
 };
 
 class FakeServices : public Services {
@@ -30,6 +45,8 @@ public:
     void ProcessMessages() override;
     Cursor ScreenCursor() const override { return cursor; }
     void SetScreenCursor(Cursor c) override { cursor = c; }
+    std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
+    void OpenURL(const std::string& url) override { urls.push_back(url); }
 
     std::vector<Box> boxes;
     // Answers to questions (Yes/No boxes), taken in order; Yes once it is empty.
@@ -40,6 +57,13 @@ public:
     std::function<void(int pump)> onPump;
     // Runs while a box is shown (the state at that moment can be inspected).
     std::function<void(const Box&)> onBox;
+
+    std::vector<DialogCall> dialogs;
+    // Taken in order; a cancel once it is empty.
+    std::deque<DialogAnswer> dialogAnswers;
+    // The dialog's filter entry, kept from the last confirmed file.
+    int filterIndex = 1;
+    std::vector<std::string> urls;
 };
 
 }  // namespace platform::fake

@@ -1,0 +1,43 @@
+#include "QtApplication.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <QWidget>
+
+namespace platform::qt {
+namespace {
+QString title_;
+}  // namespace
+
+void PrepareEnvironment()
+{
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING") && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+}
+
+void ShowTitleOn(QWidget* window) { window->setWindowIconText(title_); }
+
+void SetUpApplication(const char* title, const std::vector<std::span<const unsigned char>>& iconPngs)
+{
+    QCoreApplication::setApplicationName("mendrix");
+    QGuiApplication::setDesktopFileName("mendrix");
+    // Not the toolkit's display name: that would be appended to every
+    // window caption. The title is the windows' icon text instead, which is
+    // what task bars show for the program.
+    title_ = QString::fromUtf8(title);
+    // Metric-compatible stand-ins for the designs' fonts.
+    QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
+    QFont::insertSubstitution("Courier New", "Liberation Mono");
+    QFont::insertSubstitution("Verdana", "DejaVu Sans");
+    QIcon icon;
+    for (const auto png : iconPngs) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(png.data(), static_cast<uint>(png.size()), "PNG")) icon.addPixmap(pixmap);
+    }
+    QApplication::setWindowIcon(icon);
+}
+
+}  // namespace platform::qt
+

@@ -1,0 +1,92 @@
+#include "QtServices.h"
+
+#include "FileFilter.h"
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QUrl>
+
+namespace platform::qt {
+
+QWidget* ModalParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+QtServices::QtServices() { SetServices(this); }
+
+QtServices::~QtServices()
+{
+    SetServices(nullptr);
+    while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+}
+
+ModalResult QtServices::MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons)
+{
+    QMessageBox::Icon icon = QMessageBox::Information;
+    switch (type) {
+    case MsgDlgType::mtWarning: icon = QMessageBox::Warning; break;
+    case MsgDlgType::mtError: icon = QMessageBox::Critical; break;
+    case MsgDlgType::mtInformation: icon = QMessageBox::Information; break;
+    case MsgDlgType::mtConfirmation: icon = QMessageBox::Question; break;
+    }
+    return ShowMessageBox(icon, CaptionOf(type), text, buttons);
+}
+
+void QtServices::ShowGeneralError(const std::string& text)
+{
+    ShowMessageBox(QMessageBox::Critical, kTitle, text, MsgDlgButtons::mbOK);
+}
+
+void QtServices::ProcessMessages()
+{
+    if (throttle_.Due()) QCoreApplication::processEvents();
+}
+
+void QtServices::SetScreenCursor(Cursor cursor)
+{
+    cursor_ = cursor;
+    if (cursor == crDefault) {
+        while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+        return;
+    }
+    const Qt::CursorShape shape = cursor == crHourGlass ? Qt::WaitCursor : Qt::ArrowCursor;
+    if (QApplication::overrideCursor() != nullptr)
+        QApplication::changeOverrideCursor(shape);
+    else
+        QApplication::setOverrideCursor(shape);
+}
+
+std::optional<std::string> QtServices::OpenFileDialog(const std::string& title, const std::string& filter)
+{
+    if (!dialog_) {
+        // One dialog for the whole run: it keeps its folder between showings.
+        dialog_ = std::make_unique<QFileDialog>();
+        dialog_->setFileMode(QFileDialog::ExistingFile);
+        dialog_->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog_->setOption(QFileDialog::HideNameFilterDetails);
+        dialog_->setWindowModality(Qt::ApplicationModal);
+    }
+    const QStringList filters = ToQtNameFilters(filter);
+    dialog_->setWindowTitle(QString::fromUtf8(title.c_str()));
+    dialog_->setNameFilters(filters);
+    if (filterIndex_ < filters.size()) dialog_->selectNameFilter(filters[filterIndex_]);
+    dialog_->selectFile(QString());
+    if (dialog_->exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog_->selectedFiles();
+    if (chosen.isEmpty()) return std::nullopt;
+    const auto index = FilterIndexOf(filters, dialog_->selectedNameFilter());
+    if (index >= 0) filterIndex_ = static_cast<int>(index);
+    return QFile::encodeName(chosen.first()).toStdString();
+}
+
+void QtServices::OpenURL(const std::string& url)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromUtf8(url.c_str())));
+}
+
+}  // namespace platform::qt

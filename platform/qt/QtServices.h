@@ -1,0 +1,45 @@
+// The Qt backend's services: modal message boxes, the one open-file
+// dialog, the throttled pump, the busy cursor and the URL opener.
+#pragma once
+
+#include "../PumpThrottle.h"
+#include "../Services.h"
+
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
+namespace platform::qt {
+
+class QtServices : public Services {
+public:
+    // Installs itself as the program's services; needs the QApplication.
+    QtServices();
+    ~QtServices() override;
+    QtServices(const QtServices&) = delete;
+    QtServices& operator=(const QtServices&) = delete;
+
+    ModalResult MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons) override;
+    void ShowGeneralError(const std::string& text) override;
+    // Processes pending events at most every ~15 ms; otherwise costs a counter.
+    void ProcessMessages() override;
+    Cursor ScreenCursor() const override { return cursor_; }
+    void SetScreenCursor(Cursor cursor) override;
+    std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
+    void OpenURL(const std::string& url) override;
+
+    // The dialog, for tests that drive it; created at its first showing.
+    QFileDialog* Dialog() const { return dialog_.get(); }
+
+private:
+    PumpThrottle throttle_;
+    Cursor cursor_ = crDefault;
+    std::unique_ptr<QFileDialog> dialog_;
+    int filterIndex_ = 0;  // the entry a file was last confirmed with
+};
+
+// The window a modal box or dialog belongs to: the active one, if any.
+QWidget* ModalParent();
+
+}  // namespace platform::qt

@@ -1,0 +1,128 @@
+#include "Widgets.h"
+
+#include "../Dispatch.h"
+
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPainter>
+#include <QTimer>
+#include <QUrl>
+#include <qdrawutil.h>
+
+namespace platform::qt {
+
+void Fire(const Handler& handler)
+{
+    if (handler) platform::Dispatch(handler);
+}
+
+FlatButton::FlatButton(QWidget* parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_Hover);
+}
+
+void FlatButton::paintEvent(QPaintEvent*)
+{
+    const bool sunken = isDown();
+    if (!sunken && !underMouse()) return;
+    QPainter painter(this);
+    qDrawShadePanel(&painter, rect(), palette(), sunken, 1);
+}
+
+void FlatButton::enterEvent(QEnterEvent* event)
+{
+    QAbstractButton::enterEvent(event);
+    update();
+}
+
+void FlatButton::leaveEvent(QEvent* event)
+{
+    QAbstractButton::leaveEvent(event);
+    update();
+}
+
+void MouseEvents::Press(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) pressed_ = true;
+}
+
+void MouseEvents::Release(QWidget* self, QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !pressed_) return;
+    pressed_ = false;
+    if (self->rect().contains(event->position().toPoint())) Fire(onClick);
+}
+
+PictureBox::PictureBox(QImage image, QWidget* parent) : QWidget(parent), image_(std::move(image))
+{
+    setMouseTracking(true);
+}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event)
+{
+    QWidget::mouseMoveEvent(event);
+    Move();
+}
+
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+
+void ClickLabel::mouseMoveEvent(QMouseEvent* event)
+{
+    QLabel::mouseMoveEvent(event);
+    Move();
+}
+
+FormWidget::FormWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+void FormWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shown_ || event->spontaneous()) return;
+    shown_ = true;
+    // Runs once the window is on screen, before any input reaches it.
+    if (onFirstShow) QTimer::singleShot(0, this, [this] { Fire(onFirstShow); });
+}
+
+void FormWidget::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous() && onHidden) onHidden();
+}
+
+void FormWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FormWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void FormWidget::dropEvent(QDropEvent* event)
+{
+    std::vector<std::string> names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    event->acceptProposedAction();
+    // Handled after the drag has ended, so that a box it shows does not hold
+    // up the program the files came from.
+    if (onDropFiles)
+        QTimer::singleShot(0, this, [this, names] { platform::Dispatch([&] { onDropFiles(names); }); });
+}
+
+void FormWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (onContextMenu) onContextMenu(event->globalPos());
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,101 @@
+// The widgets the toolkit lacks: the flat button, the picture, a label and
+// a top-level window that report the events the forms handle. Each event
+// reaches its handler through platform::Dispatch.
+#pragma once
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QMenu;
+
+namespace platform::qt {
+
+using Handler = std::function<void()>;
+
+// Runs the handler, if any, through the one dispatch.
+void Fire(const Handler& handler);
+
+// No caption and no face of its own: what lies beneath shows through. A
+// raised frame while the pointer is over it, a sunken one while pressed;
+// it never takes the focus.
+class FlatButton : public QAbstractButton {
+public:
+    explicit FlatButton(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+};
+
+// Click and mouse-move events of a widget that has no signals for them.
+class MouseEvents {
+public:
+    Handler onClick;
+    Handler onMouseMove;
+
+protected:
+    void Press(QMouseEvent* event);
+    void Release(QWidget* self, QMouseEvent* event);
+    void Move() { Fire(onMouseMove); }
+
+private:
+    bool pressed_ = false;
+};
+
+class PictureBox : public QWidget, public MouseEvents {
+public:
+    PictureBox(QImage image, QWidget* parent);
+    const QImage& Image() const { return image_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override { Press(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { Release(this, event); }
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage image_;
+};
+
+class ClickLabel : public QLabel, public MouseEvents {
+public:
+    explicit ClickLabel(QWidget* parent);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { Press(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { Release(this, event); }
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A top-level window: reports its first showing, dropped files, context
+// menu requests and its hiding.
+class FormWidget : public QWidget {
+public:
+    FormWidget(QWidget* parent, Qt::WindowFlags flags);
+
+    Handler onFirstShow;
+    std::function<void(const std::vector<std::string>&)> onDropFiles;
+    std::function<void(const QPoint& globalPos)> onContextMenu;
+    std::function<void()> onHidden;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool shown_ = false;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,68 @@
+// Closing the main window while an apply writes: nothing is asked, the
+// apply runs to its end, and then the event loop ends with 0. Runs the
+// application's own event loop, so it needs a process of its own.
+#include "QtFixture.h"
+
+#include "app/DesktopForms.h"
+#include "engine/PatchingState.h"
+#include "engine/uStd.h"
+#include "platform/CommandLine.h"
+#include "platform/qt/QtServices.h"
+#include "tests/support/PatchBuilder.h"
+#include "tests/support/TempFiles.h"
+
+#include <QLineEdit>
+
+using namespace qttest;
+
+class ClosingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingDuringAnApplyLetsItFinishThenEnds()
+    {
+        testsupport::TempDir dir;
+        testsupport::PatchSpec spec;
+        for (int i = 0; i < 5000; ++i) spec.records.push_back({i * 2, {0x5A}, {}});
+        const std::string patch = dir.File("fix.kdx");
+        testsupport::WriteFile(patch, testsupport::BuildPatch(spec));
+        const std::string image = dir.File("disc.bin");
+        testsupport::WriteFile(image, testsupport::Bytes(10000, 0));
+
+        platform::SetCommandLine("/opt/mendrix/bin/mendrix", {patch});
+        platform::qt::QtServices services;
+        app::DesktopForms forms;
+        forms.mainWindow.EditOf("edtImage").SetText(image);
+        QApplication::setQuitOnLastWindowClosed(true);
+        forms.mainWindow.ShowCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(forms.mainWindow.Widget()));
+
+        BoxAnswerer boxes([](const SeenBox&) { return QString("OK"); });
+        bool closedWhilePatching = false;
+        WhenReady([&] { return qobject_cast<QLineEdit*>(forms.mainWindow.WidgetOf("edtKDX"))->text().size() > 0; },
+                  [&] {
+                      // The close comes in through the apply's own event processing.
+                      WhenReady([] { return engine::Patching; },
+                                [&] {
+                                    closedWhilePatching = true;
+                                    forms.mainWindow.Widget()->close();
+                                },
+                                0);
+                      QTest::mouseClick(forms.mainWindow.WidgetOf("btnApply"), Qt::LeftButton, {}, QPoint(50, 12));
+                  });
+        const int code = QApplication::exec();
+
+        QCOMPARE(code, 0);
+        QVERIFY(closedWhilePatching);
+        QVERIFY(!engine::Patching);
+        QVERIFY(!uStd::ImageFile.IsOpen());
+        for (const SeenBox& box : boxes.seen) QVERIFY2(box.caption != "Confirm", qPrintable(box.text));
+        const testsupport::Bytes written = testsupport::ReadFile(image);
+        QCOMPARE(written[0], std::uint8_t{0x5A});
+        QCOMPARE(written[9998], std::uint8_t{0x5A});  // the last record
+    }
+};
+
+#include "ClosingTest.moc"
+
+QObject* NewClosingTest() { return new ClosingTest; }

@@ -1,0 +1,161 @@
+// The Qt backend's services: message boxes, the shared open-file dialog,
+// the throttled pump and the busy cursor.
+#include "QtFixture.h"
+
+#include "platform/qt/FileFilter.h"
+#include "platform/qt/QtServices.h"
+#include "tests/support/TempFiles.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QRegularExpression>
+
+#include <memory>
+
+using namespace qttest;
+using platform::ModalResult;
+using platform::MsgDlgButtons;
+using platform::MsgDlgType;
+
+class ServicesTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<platform::qt::QtServices> services;
+
+private slots:
+    void init() { services = std::make_unique<platform::qt::QtServices>(); }
+    void cleanup() { services.reset(); }
+
+    void boxesShowTheirKindsCaptionIconAndButtons()
+    {
+        const struct {
+            MsgDlgType type;
+            const char* caption;
+            QMessageBox::Icon icon;
+        } kinds[] = {
+            {MsgDlgType::mtWarning, "Warning", QMessageBox::Warning},
+            {MsgDlgType::mtError, "Error", QMessageBox::Critical},
+            {MsgDlgType::mtInformation, "Information", QMessageBox::Information},
+            {MsgDlgType::mtConfirmation, "Confirm", QMessageBox::Question},
+        };
+        BoxAnswerer boxes([](const SeenBox&) { return QString("OK"); });
+        for (const auto& kind : kinds)
+            QCOMPARE(services->MessageDlg("a\rb\r\nc", kind.type, MsgDlgButtons::mbOK), ModalResult::mrOk);
+        QCOMPARE(boxes.seen.size(), std::size_t{4});
+        for (std::size_t i = 0; i < 4; ++i) {
+            QCOMPARE(boxes.seen[i].caption, QString(kinds[i].caption));
+            QCOMPARE(boxes.seen[i].icon, kinds[i].icon);
+            QCOMPARE(boxes.seen[i].buttons, QStringList({"OK"}));
+            QCOMPARE(boxes.seen[i].text, QString("a\nb\nc"));
+        }
+        services->ShowGeneralError("Failed to create key x.");
+        QCOMPARE(boxes.seen.back().caption, QString("::[ MENDRIX v3.0 ]::"));
+        QCOMPARE(boxes.seen.back().icon, QMessageBox::Critical);
+    }
+
+    void questionsAnswerYesNoAndNothingWhenClosed()
+    {
+        std::vector<QString> presses = {"&Yes", "&No", "(close)"};
+        std::size_t next = 0;
+        BoxAnswerer boxes([&](const SeenBox&) { return presses[next++]; });
+        QCOMPARE(services->MessageDlg("q", MsgDlgType::mtWarning, MsgDlgButtons::mbYesNo), ModalResult::mrYes);
+        QCOMPARE(services->MessageDlg("q", MsgDlgType::mtWarning, MsgDlgButtons::mbYesNo), ModalResult::mrNo);
+        QCOMPARE(services->MessageDlg("q", MsgDlgType::mtWarning, MsgDlgButtons::mbYesNo), ModalResult::mrNone);
+        QCOMPARE(boxes.seen[0].buttons, QStringList({"&Yes", "&No"}));
+    }
+
+    void escapeAnswersNo()
+    {
+        WhenReady([] { return QApplication::activeModalWidget() != nullptr; },
+                  [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QCOMPARE(services->MessageDlg("q", MsgDlgType::mtConfirmation, MsgDlgButtons::mbYesNo), ModalResult::mrNo);
+    }
+
+    void filtersBecomeToolkitEntriesThatIgnoreCase()
+    {
+        const QStringList filters =
+            platform::qt::ToQtNameFilters("CD Images|*.bin;*.C2D;*.p01|All Files (*.*)|*.*");
+        QCOMPARE(filters, QStringList({"CD Images (*.[bB][iI][nN] *.[cC]2[dD] *.[pP]01)", "All Files (*.*) (*)"}));
+        const auto matches = [](const char* pattern, const char* name) {
+            return QRegularExpression::fromWildcard(QString(pattern)).match(name).hasMatch();
+        };
+        QVERIFY(matches("*.[bB][iI][nN]", "GAME.BIN"));
+        QVERIFY(matches("*.[cC]2[dD]", "disc.c2d"));
+        QVERIFY(!matches("*.[bB][iI][nN]", "disc.cue"));
+        QVERIFY(matches("*", "README"));
+    }
+
+    void theDialogKeepsTheFilterEntryLastConfirmed()
+    {
+        testsupport::TempDir dir;
+        const std::string image = dir.File("disc.raw");
+        testsupport::WriteFile(image, testsupport::Bytes(4, 0));
+        const QString path = QString::fromStdString(image);
+
+        // Confirm a file with the second entry of the image filter.
+        QStringList shownFilters;
+        QString title;
+        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+                  [&] {
+                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      title = dialog->windowTitle();
+                      for (int i = 0; i < dialog->findChild<QComboBox*>("fileTypeCombo")->count(); ++i)
+                          shownFilters += dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(i);
+                      dialog->selectNameFilter(dialog->nameFilters()[1]);
+                      dialog->selectFile(path);
+                      static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+                  });
+        auto chosen = services->OpenFileDialog("Open CD-Image...", "CD Images|*.bin;*.iso|All Files (*.*)|*.*");
+        QVERIFY(chosen.has_value());
+        QCOMPARE(QString::fromStdString(*chosen), path);
+        QCOMPARE(title, QString("Open CD-Image..."));
+        QCOMPARE(shownFilters, QStringList({"CD Images", "All Files (*.*)"}));
+
+        // The other browse button's dialog opens on its second entry; cancel it.
+        QString selected;
+        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+                  [&] {
+                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      selected = dialog->selectedNameFilter();
+                      dialog->selectNameFilter(dialog->nameFilters()[0]);
+                      dialog->reject();
+                  });
+        QVERIFY(!services->OpenFileDialog("Open KDX-File", "KDX-Files (*.kdx)|*.kdx|All Files (*.*)|*.*"));
+        QCOMPARE(selected, QString("All Files (*.*)"));
+
+        // The cancel did not change the entry kept.
+        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+                  [&] {
+                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      selected = dialog->selectedNameFilter();
+                      dialog->reject();
+                  });
+        QVERIFY(!services->OpenFileDialog("Open KDX-File", "KDX-Files (*.kdx)|*.kdx|All Files (*.*)|*.*"));
+        QCOMPARE(selected, QString("All Files (*.*)"));
+    }
+
+    void thePumpProcessesEventsOnlyEveryFewHundredCalls()
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&ran] { ran = true; });
+        for (int i = 0; i < 255; ++i) services->ProcessMessages();
+        QVERIFY(!ran);
+        services->ProcessMessages();
+        QVERIFY(ran);
+    }
+
+    void theBusyCursorIsTheToolkitsWaitCursor()
+    {
+        services->SetScreenCursor(platform::crHourGlass);
+        QVERIFY(QApplication::overrideCursor() != nullptr);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QCOMPARE(services->ScreenCursor(), platform::crHourGlass);
+        services->SetScreenCursor(platform::crDefault);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+};
+
+#include "ServicesTest.moc"
+
+QObject* NewServicesTest() { return new ServicesTest; }

@@ -1,0 +1,43 @@
+// Runs the tests on the real widgets, offscreen. The first argument names
+// one suite (MainWindow, AboutWindow, Services, Closing); without it all
+// run but Closing, which ends the application's event loop for good.
+#include "platform/Services.h"
+#include "platform/qt/QtApplication.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+
+QObject* NewMainWindowTest();
+QObject* NewAboutWindowTest();
+QObject* NewServicesTest();
+QObject* NewClosingTest();
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::qt::PrepareEnvironment();
+    QApplication application(argc, argv);
+    // Closing a window in one test must not end the event loops of the next.
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::qt::SetUpApplication(platform::kTitle, {});
+
+    const struct {
+        const char* name;
+        QObject* (*make)();
+        bool alone;
+    } suites[] = {{"MainWindow", NewMainWindowTest, false},
+                  {"AboutWindow", NewAboutWindowTest, false},
+                  {"Services", NewServicesTest, false},
+                  {"Closing", NewClosingTest, true}};
+    const char* only = argc > 1 ? argv[1] : nullptr;
+    int failed = 0;
+    for (const auto& suite : suites) {
+        if (only != nullptr ? std::strcmp(only, suite.name) != 0 : suite.alone) continue;
+        std::unique_ptr<QObject> test(suite.make());
+        failed += QTest::qExec(test.get(), 1, argv);
+    }
+    return failed == 0 ? 0 : 1;
+}

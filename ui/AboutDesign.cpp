@@ -1,0 +1,31 @@
+#include "Designs.h"
+#include "Pictures.h"
+#include "uAbout.h"
+
+namespace ui {
+
+using platform::ControlKind;
+using platform::FontDesign;
+
+const platform::FormDesign& AboutDesign()
+{
+    static const FontDesign webFont{.name = "MS Sans Serif", .height = 15};
+    static const platform::FormDesign design{
+        .name = "frmAbout",
+        .clientWidth = 325,
+        .clientHeight = 215,
+        .border = false,
+        .color = platform::clBtnFace,
+        .font = FontDesign{},
+        .caption = "About MENDRIX v3.0",
+        .controls = {
+            {.name = "aboutImage", .kind = ControlKind::Picture, .left = 0, .top = 0, .width = 325, .height = 215,
+             .jpeg = AboutImageJpeg()},
+            {.name = "lblWeb", .kind = ControlKind::Label, .left = 99, .top = 175, .width = 157, .height = 16,
+             .hint = "visit our website", .caption = WebAddress, .font = &webFont, .color = 0xBFBFBF,
+             .handPointer = true},
+        }};
+    return design;
+}
+
+}  // namespace ui

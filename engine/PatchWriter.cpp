@@ -190,7 +190,7 @@ bool Writer::EmitRecord(std::int64_t offset, const std::uint8_t* modified, const
     const int width = o_.version == 3 ? 8 : 4;
     for (int i = 0; i < width; ++i) head[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(offset) >> (8 * i));
     head[width] = static_cast<std::uint8_t>(n);
-    const bool ok = out_.Append(head, static_cast<std::size_t>(width + 1)) && out_.Append(modified, n) &&
+    const bool ok = out_.Append(head, static_cast<std::size_t>(width) + 1) && out_.Append(modified, n) &&
                     (!o_.undo || out_.Append(original, n));
     return ok || Fail(out_.ErrorText());
 }

@@ -10,7 +10,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize tidy fuzz run clean
+.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick
 
 deps:
 	@scripts/install-deps
@@ -45,6 +45,14 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DMENDRIX_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD)
 	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The benchmark (bench/RESULTS.md): every workload at full size, timed, its
+# figures written into bench/RESULTS.md. bench-quick: ten times smaller, results checked.
+bench: build
+	@$(BUILD)/bin/mendrix-bench --results bench/RESULTS.md $(BENCH_ARGS)
+
+bench-quick: build
+	@$(BUILD)/bin/mendrix-bench --quick $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

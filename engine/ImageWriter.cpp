@@ -21,24 +21,28 @@ bool ImageWriter::Fail(const std::string& reason)
     return false;
 }
 
-bool ImageWriter::Begin(std::int64_t writeEnd)
+bool ImageWriter::Begin(std::int64_t writeEnd, bool backToBack)
 {
     if (writeEnd <= 0) return true;  // only empty records: nothing to write
     const std::int64_t length = image_.Length();
     if (length < 0) return Fail(image_.LastErrorText());
     lengthBefore_ = length;
     const std::int64_t finalLength = std::max(length, writeEnd);
-    const bool mappable = !image_.IsSparse() && finalLength - length <= kMaxMappedGrowth &&
-                          static_cast<std::uint64_t>(finalLength) <= SIZE_MAX;
-    if (mappable) {
+    pending_.reserve(kMergeBufferSize);
+    if (!image_.IsSparse() && finalLength - length <= kMaxMappedGrowth &&
+        static_cast<std::uint64_t>(finalLength) <= SIZE_MAX) {
         const int rc = image_.Reserve(0, finalLength);
         if (NoSpace(rc)) return Fail(uStd::SystemErrorText(rc));
-        if (rc == 0 && image_.Map(finalLength, map_)) return true;
+        if (rc == 0) {
+            // A page of a map costs a fault when first written, which is dearer
+            // than a write call that fills a page or more: runs go through writes.
+            if (!backToBack) image_.Map(finalLength, map_);
+            return true;  // all the space is there: no record needs its own
+        }
     }
     // Growing first finds the file size limit before anything is written.
     if (finalLength > length && !image_.SetLength(finalLength)) return Fail(image_.LastErrorText());
     reserving_ = true;
-    pending_.reserve(kMergeBufferSize);
     return true;
 }
 

@@ -1,7 +1,8 @@
 // Writes record bytes into the image so that a record costs no system call
-// of its own: a memory map of the image with its space reserved first, or,
-// where that is not possible, merged positioned writes into space reserved
-// record by record. Order is kept: where records overlap, the later one wins.
+// of its own: merged positioned writes for records that lie back to back, a
+// memory map of the image for scattered ones, the whole space reserved first
+// either way; where that reservation is not possible, merged positioned
+// writes into space reserved record by record. Order is kept: where records overlap, the later one wins.
 // A failure leaves the image at its length before; a full disk or a file
 // size limit is found before the first byte is written.
 #pragma once
@@ -24,9 +25,11 @@ public:
     explicit ImageWriter(uStd::FileHandle& image) : image_(image) {}
 
     // Prepares writes that end at writeEnd at the latest: the image reaches
-    // its final length and, when mapped, has all its space. False when that
-    // cannot be had (a full disk, the file size limit): nothing written.
-    bool Begin(std::int64_t writeEnd);
+    // its final length and, where it can, has all its space; backToBack when
+    // the records mostly continue one another (no map is made then). False
+    // when the space cannot be had (a full disk, the file size limit):
+    // nothing written.
+    bool Begin(std::int64_t writeEnd, bool backToBack = false);
     // Without a map, the space of each record is reserved before the first
     // write: the caller hands every record's place to Reserve, in file order,
     // then calls EndReservation. False on a full disk: nothing written.

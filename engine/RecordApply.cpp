@@ -16,6 +16,7 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
     WalkResult result;
     RecordReader reader(patch, format);
     Record record;
+    std::int64_t runEnd = -1;
     for (;;) {
         const RecordReader::Status status = reader.Next(record);
         if (status == RecordReader::Status::End) return result;
@@ -28,8 +29,13 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
             return result;
         }
         ++result.records;
-        if (record.count > 0 && record.offset + record.count > result.writeEnd)
-            result.writeEnd = record.offset + record.count;
+        if (record.count > 0) {
+            const std::int64_t end = record.offset + record.count;
+            if (end > result.writeEnd) result.writeEnd = end;
+            result.bytes += record.count;
+            if (record.offset != runEnd) ++result.runs;
+            runEnd = end;
+        }
     }
 }
 
@@ -62,7 +68,7 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
         return Error(text::kOutsideImage);
 
     ImageWriter writer(image);
-    if (!writer.Begin(walk.writeEnd)) return Error(text::CantWriteImage(writer.ErrorText()));
+    if (!writer.Begin(walk.writeEnd, walk.BackToBack())) return Error(text::CantWriteImage(writer.ErrorText()));
     if (writer.NeedsReservation() && !ReserveSpace(patch, format, writer))
         return Error(text::CantWriteImage(writer.ErrorText()));
 

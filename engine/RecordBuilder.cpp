@@ -1,5 +1,7 @@
 #include "RecordBuilder.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -7,9 +9,12 @@ namespace engine {
 
 std::size_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t n)
 {
-    // Whole blocks through memcmp (vectorised), then words, then bytes.
+    // Whole blocks through memcmp (vectorised): large ones over unchanged
+    // stretches, small ones near a change; then words, then bytes.
+    constexpr std::size_t kLargeBlock = 4096;
     constexpr std::size_t kBlock = 256;
     std::size_t i = 0;
+    while (i + kLargeBlock <= n && std::memcmp(a + i, b + i, kLargeBlock) == 0) i += kLargeBlock;
     while (i + kBlock <= n && std::memcmp(a + i, b + i, kBlock) == 0) i += kBlock;
     for (; i + 8 <= n; i += 8) {
         std::uint64_t x = 0;
@@ -19,6 +24,27 @@ std::size_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::s
         if (x != y) break;
     }
     while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+std::size_t LeadingDifferent(const std::uint8_t* a, const std::uint8_t* b, std::size_t n)
+{
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A word at a time: the lowest zero byte of a ^ b is the first equal byte.
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+        for (; i + 8 <= n; i += 8) {
+            std::uint64_t x = 0;
+            std::uint64_t y = 0;
+            std::memcpy(&x, a + i, 8);
+            std::memcpy(&y, b + i, 8);
+            const std::uint64_t v = x ^ y;
+            const std::uint64_t zero = (v - kOnes) & ~v & kHighs;
+            if (zero != 0) return i + static_cast<std::size_t>(std::countr_zero(zero) / 8);
+        }
+    }
+    while (i < n && a[i] != b[i]) ++i;
     return i;
 }
 
@@ -50,6 +76,18 @@ bool RecordBuilder::Feed(std::int64_t position, const std::uint8_t* original, co
             start_ = position + static_cast<std::int64_t>(i);
             filled_ = 0;
             end_ = 0;
+        }
+        // A run of changed bytes that fits the record is taken whole; the
+        // byte that ends it (unchanged, or forced) goes the way below.
+        const std::size_t run = LeadingDifferent(original + i, modified + i,
+                                                 std::min<std::size_t>(n - i, kMaxRecordBytes - filled_));
+        if (run > 0) {
+            std::memcpy(modified_ + filled_, modified + i, run);
+            std::memcpy(original_ + filled_, original + i, run);
+            filled_ += static_cast<unsigned>(run);
+            end_ = filled_;
+            i += run;
+            continue;
         }
         const bool changed = original[i] != modified[i] || position + static_cast<std::int64_t>(i) == forced_;
         if (changed) {

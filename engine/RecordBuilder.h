@@ -52,5 +52,7 @@ private:
 
 // The count of leading bytes in which a and b agree (n when all do).
 std::size_t FirstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
+// The count of leading bytes in which a and b differ (n when all do).
+std::size_t LeadingDifferent(const std::uint8_t* a, const std::uint8_t* b, std::size_t n);
 
 }  // namespace engine

@@ -3,9 +3,30 @@
 #include "LoadedPatch.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace engine {
+
+namespace {
+// A record's offset field, read once per record: on a little-endian machine
+// a plain load instead of the byte loop.
+std::uint64_t OffsetField(const std::uint8_t* p, bool wide)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (wide) {
+            std::uint64_t v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    } else {
+        return LittleEndian(p, wide ? 8 : 4);
+    }
+}
+}  // namespace
 
 RecordReader::RecordReader(uStd::FileHandle& patch, const RecordFormat& format)
     : patch_(patch),
@@ -42,7 +63,7 @@ RecordReader::Status RecordReader::Next(Record& record)
         return Status::Damaged;
 
     const std::uint8_t* p = buffer_.data() + head_;
-    const std::uint64_t raw = LittleEndian(p, format_.offset64 ? 8 : 4);
+    const std::uint64_t raw = OffsetField(p, format_.offset64);
     record.offset = static_cast<std::int64_t>(raw);
     record.count = p[head - 1];
     const std::size_t body = format_.undoBytes ? 2 * record.count : record.count;

@@ -110,13 +110,31 @@ TEST(RecordBuilder, ChunkSizesDoNotChangeTheRecords)
 
 TEST(RecordBuilder, FirstDifferenceFindsEveryPosition)
 {
-    const Bytes a = Noise(700, 3);
-    for (std::size_t at = 0; at < a.size(); ++at) {
+    // Long enough for the large blocks, the small ones, words and bytes.
+    const Bytes a = Noise(9000, 3);
+    for (std::size_t at = 0; at < a.size(); at += at < 700 || at > 8900 ? 1 : 37) {
         Bytes b = a;
         b[at] ^= 0x10;
         ASSERT_EQ(engine::FirstDifference(a.data(), b.data(), a.size()), at);
     }
     EXPECT_EQ(engine::FirstDifference(a.data(), a.data(), a.size()), a.size());
+}
+
+TEST(RecordBuilder, LeadingDifferentFindsTheFirstEqualByte)
+{
+    // Differences of every kind of byte value, 0x01 and 0x80 included, which
+    // a word-wise search for an equal byte could mistake.
+    const Bytes a = Noise(300, 5);
+    const std::uint8_t flips[] = {0x01, 0x80, 0xFF, 0x7F, 0x10, 0x81};
+    Bytes b = a;
+    for (std::size_t i = 0; i < b.size(); ++i) b[i] ^= flips[i % 6];
+    EXPECT_EQ(engine::LeadingDifferent(a.data(), b.data(), a.size()), a.size());
+    for (std::size_t at = 0; at < a.size(); ++at) {
+        Bytes c = b;
+        c[at] = a[at];
+        ASSERT_EQ(engine::LeadingDifferent(a.data(), c.data(), a.size()), at);
+        ASSERT_EQ(engine::LeadingDifferent(a.data() + 1, c.data() + 1, at > 0 ? at - 1 : 0), at > 0 ? at - 1 : 0);
+    }
 }
 
 TEST(RecordBuilder, ASinkThatRefusesStopsTheBuild)

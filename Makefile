@@ -1,13 +1,16 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 SAN_BUILD ?= build-san
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer
 CMAKE_FLAGS ?=
 ARGS ?=
 ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize run clean bench bench-quick
+.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick
 
 deps:
 	@scripts/install-deps
@@ -31,6 +34,18 @@ sanitize: deps
 	@cmake --build $(SAN_BUILD)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2
 
+# clang-tidy over engine/ with the checked-in .clang-tidy: any warning fails.
+tidy: configure
+	@run-clang-tidy-14 -p $(BUILD) -quiet -j2 '$(CURDIR)/engine/.*\.cpp$$' >$(BUILD)/tidy.log 2>&1 || \
+		{ grep -E -A3 'warning:|error:' $(BUILD)/tidy.log; echo "tidy: engine/ has findings"; exit 1; }
+	@echo "tidy: engine/ clean"
+
+# Each libFuzzer target for FUZZ_SECONDS on its corpus (clang, ASan + UBSan).
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DMENDRIX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 # The benchmark (bench/RESULTS.md): every workload at full size, timed, its
 # figures written into bench/RESULTS.md. bench-quick: ten times smaller, results checked.
 bench: build
@@ -40,4 +55,4 @@ bench-quick: build
 	@$(BUILD)/bin/mendrix-bench --quick $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -56,6 +56,9 @@ void PrintRecords(const engine::ImageCheckResult& r)
     case engine::WalkVerdict::NegativeOffset:
         Print("Records", "failed (" + which + " writes at a negative offset, outside of the image)");
         return;
+    case engine::WalkVerdict::OutOfReach:
+        Print("Records", "failed (" + which + " writes past the largest position a file can have)");
+        return;
     }
 }
 

@@ -36,6 +36,7 @@ const char* RecordAreaName(const engine::WalkResult& walk, bool empty)
     case engine::WalkVerdict::Fits: return "sound";
     case engine::WalkVerdict::Damaged: return "damaged";
     case engine::WalkVerdict::NegativeOffset: return "negative offset";
+    case engine::WalkVerdict::OutOfReach: return "offset out of reach";
     }
     return "";
 }

@@ -10,8 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace uStd {
 
 namespace fs = std::filesystem;
@@ -90,7 +88,8 @@ std::optional<std::string> FindOnPath(const std::string& program)
         const std::string folder = path.substr(start, end - start);
         // An empty entry is the current folder, which is never searched here.
         if (!folder.empty() && folder.front() == '/') {
-            const std::string candidate = folder + "/" + program;
+            std::string candidate = folder;
+            candidate.append("/").append(program);
             struct stat st {};
             if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
                 return candidate;

@@ -69,8 +69,8 @@ std::string WithDefaultApplication(const std::string& text, const std::string& m
         if (groupEnd) {
             out.insert(out.begin() + static_cast<std::ptrdiff_t>(*groupEnd), entry);
         } else {
-            if (!out.empty() && !Trimmed(out.back()).empty()) out.push_back("");
-            out.push_back(kGroup);
+            if (!out.empty() && !Trimmed(out.back()).empty()) out.emplace_back();
+            out.emplace_back(kGroup);
             out.push_back(entry);
         }
     }

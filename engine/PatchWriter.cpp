@@ -20,7 +20,7 @@ namespace engine {
 namespace {
 
 constexpr std::int64_t k4GiB = std::int64_t{1} << 32;
-constexpr std::size_t kChunk = 1 << 20;       // bytes of each image read at a time
+constexpr std::int64_t kChunk = 1 << 20;      // bytes of each image read at a time
 constexpr std::size_t kPumpSlice = 64 << 10;  // bytes compared between two pumps
 constexpr std::size_t kDescriptionBytes = 50;
 
@@ -190,7 +190,7 @@ bool Writer::EmitRecord(std::int64_t offset, const std::uint8_t* modified, const
     const int width = o_.version == 3 ? 8 : 4;
     for (int i = 0; i < width; ++i) head[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(offset) >> (8 * i));
     head[width] = static_cast<std::uint8_t>(n);
-    const bool ok = out_.Append(head, static_cast<std::size_t>(width + 1)) && out_.Append(modified, n) &&
+    const bool ok = out_.Append(head, static_cast<std::size_t>(width) + 1) && out_.Append(modified, n) &&
                     (!o_.undo || out_.Append(original, n));
     return ok || Fail(out_.ErrorText());
 }
@@ -204,11 +204,13 @@ bool Writer::Scan()
                           });
     if (modifiedLength_ > originalLength_) builder.ForceChange(modifiedLength_ - 1);
 
-    std::vector<std::uint8_t> original(kChunk);
-    std::vector<std::uint8_t> modified(kChunk);
+    // Never larger than the image: small images cost small buffers.
+    const auto chunk = static_cast<std::size_t>(std::clamp<std::int64_t>(modifiedLength_, 1, kChunk));
+    std::vector<std::uint8_t> original(chunk);
+    std::vector<std::uint8_t> modified(chunk);
     CurrentProgress = {0, modifiedLength_};
     for (std::int64_t pos = 0; pos < modifiedLength_;) {
-        const auto len = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, modifiedLength_ - pos));
+        const auto len = static_cast<std::size_t>(std::min(static_cast<std::int64_t>(chunk), modifiedLength_ - pos));
         // Past the original's end the image reads as zero, as the file system fills a grown file.
         const auto fromOriginal =
             static_cast<std::size_t>(std::clamp<std::int64_t>(originalLength_ - pos, 0, static_cast<std::int64_t>(len)));

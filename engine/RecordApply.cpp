@@ -24,15 +24,13 @@ WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format)
             result.verdict = WalkVerdict::Damaged;
             return result;
         }
-        if (record.offset < 0) {
-            result.verdict = WalkVerdict::NegativeOffset;
+        if (record.offset < 0 || record.offset > INT64_MAX - record.count) {
+            result.verdict = record.offset < 0 ? WalkVerdict::NegativeOffset : WalkVerdict::OutOfReach;
             return result;
         }
         ++result.records;
-        // Offsets near 2^63 would overflow offset + n: the sum is taken as the
-        // largest position, which no file system grants, so the write is refused.
         if (record.count > 0) {
-            const std::int64_t end = record.offset > INT64_MAX - record.count ? INT64_MAX : record.offset + record.count;
+            const std::int64_t end = record.offset + record.count;
             if (end > result.writeEnd) result.writeEnd = end;
             result.bytes += record.count;
             if (record.offset != runEnd) ++result.runs;
@@ -47,6 +45,16 @@ bool Error(const std::string& text)
     platform::MessageDlg(text, MsgDlgType::mtError, MsgDlgButtons::mbOK);
     return false;
 }
+
+// Reserves the place of every record that writes, before the first write.
+bool ReserveSpace(uStd::FileHandle& patch, const RecordFormat& format, ImageWriter& writer)
+{
+    RecordReader reader(patch, format);
+    Record record;
+    while (reader.Next(record) == RecordReader::Status::Record)
+        if (!writer.Reserve(record.offset, record.count)) return false;
+    return writer.EndReservation();
+}
 }  // namespace
 
 bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const RecordFormat& format,
@@ -56,10 +64,13 @@ bool ApplyRecords(uStd::FileHandle& patch, uStd::FileHandle& image, const Record
 
     const WalkResult walk = WalkRecords(patch, format);
     if (walk.verdict == WalkVerdict::Damaged) return Error(text::kDamagedRecords);
-    if (walk.verdict == WalkVerdict::NegativeOffset) return Error(text::kOutsideImage);
+    if (walk.verdict == WalkVerdict::NegativeOffset || walk.verdict == WalkVerdict::OutOfReach)
+        return Error(text::kOutsideImage);
 
     ImageWriter writer(image);
     if (!writer.Begin(walk.writeEnd, walk.BackToBack())) return Error(text::CantWriteImage(writer.ErrorText()));
+    if (writer.NeedsReservation() && !ReserveSpace(patch, format, writer))
+        return Error(text::CantWriteImage(writer.ErrorText()));
 
     RecordReader reader(patch, format);
     Record record;

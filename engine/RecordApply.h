@@ -10,7 +10,9 @@
 
 namespace engine {
 
-enum class WalkVerdict { Fits, Damaged, NegativeOffset };
+// NegativeOffset and OutOfReach (bytes that would end past the largest
+// position a file can have) are both outside of any image.
+enum class WalkVerdict { Fits, Damaged, NegativeOffset, OutOfReach };
 
 struct WalkResult {
     WalkVerdict verdict = WalkVerdict::Fits;
@@ -24,7 +26,7 @@ struct WalkResult {
 };
 
 // Reads every record once: complete, inside the record area, ending exactly
-// at its end, and no negative offset.
+// at its end, and every offset one a file can have.
 WalkResult WalkRecords(uStd::FileHandle& patch, const RecordFormat& format);
 
 // Which of a record's bytes an apply writes.

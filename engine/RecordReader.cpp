@@ -29,7 +29,12 @@ std::uint64_t OffsetField(const std::uint8_t* p, bool wide)
 }  // namespace
 
 RecordReader::RecordReader(uStd::FileHandle& patch, const RecordFormat& format)
-    : patch_(patch), format_(format), buffer_(kBufferSize), cursor_(format.start)
+    : patch_(patch),
+      format_(format),
+      // Never larger than the record area: a small patch costs a small buffer.
+      buffer_(static_cast<std::size_t>(
+          std::clamp<std::int64_t>(format.end - format.start, kMinBufferSize, kBufferSize))),
+      cursor_(format.start)
 {
 }
 

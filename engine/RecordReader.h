@@ -27,7 +27,8 @@ struct Record {
 class RecordReader {
 public:
     enum class Status { Record, End, Damaged };
-    static constexpr std::size_t kBufferSize = 1 << 20;
+    static constexpr std::int64_t kBufferSize = 1 << 20;
+    static constexpr std::int64_t kMinBufferSize = 1024;  // the longest record (9 + 2 x 255) fits
 
     RecordReader(uStd::FileHandle& patch, const RecordFormat& format);
 

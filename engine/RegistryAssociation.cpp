@@ -36,7 +36,7 @@ private:
 
 }  // namespace
 
-std::string OpenCommandFor(const std::string& programPath) { return "\"" + programPath + "\" \"%1\""; }
+std::string OpenCommandFor(const std::string& programPath) { return R"(")" + programPath + R"(" "%1")"; }
 
 void RegisterFileClass(platform::Registry& registry, const std::string& extension, const std::string& programPath)
 {
@@ -54,7 +54,7 @@ void RegisterFileClass(platform::Registry& registry, const std::string& extensio
         key.WriteDefault(programPath + ",0");
     }
     {
-        OpenedKey key(registry, fileClass + "\\shell\\open\\command");
+        OpenedKey key(registry, fileClass + R"(\shell\open\command)");
         key.WriteDefault(OpenCommandFor(programPath));
     }
     registry.NotifyAssociationsChanged();

@@ -7,7 +7,7 @@
 namespace engine {
 
 namespace {
-const VersionUnit kUnits[] = {
+constexpr VersionUnit kUnits[] = {
     {"1.0", uKDX1::ReadHeader, uKDX1::BuildInfoLines, nullptr, nullptr, nullptr, uKDX1::ApplyPatch, nullptr,
      uKDX1::Loaded, [](bool) { return uKDX1::Records(); }},
     {"2.0", uKDX2::ReadHeader, uKDX2::BuildInfoLines, nullptr, uKDX2::CheckImageSize, uKDX2::ValidateImage,

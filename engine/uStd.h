@@ -64,10 +64,12 @@ public:
     // The file's length, or -1.
     std::int64_t Length();
     // True when fewer blocks are allocated than the length needs (holes).
-    bool IsSparse();
-    // Reserves disk space for the bytes [0, length), growing the file to that
-    // length when it is shorter. 0, or the system's error number.
-    int Reserve(std::int64_t length);
+    bool IsSparse() const;
+    // Reserves disk space for the bytes [offset, offset + length), growing the
+    // file to their end when it is shorter. 0, or the system's error number.
+    int Reserve(std::int64_t offset, std::int64_t length);
+    // Makes the file length bytes long (cutting or growing it sparse); false on an error.
+    bool SetLength(std::int64_t length);
     // Maps [0, length) of the file read/write. False when mapping is not possible.
     bool Map(std::int64_t length, MappedRegion& region);
 

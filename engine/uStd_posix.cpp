@@ -1,6 +1,7 @@
 // The file routines on POSIX systems.
 #include "uStd.h"
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -16,7 +17,18 @@ namespace uStd {
 FileHandle PatchFile;
 FileHandle ImageFile;
 
-std::string SystemErrorText(int error) { return std::strerror(error); }
+namespace {
+// strerror_r comes in two shapes: the GNU one returns the text, the POSIX
+// one fills the buffer.
+[[maybe_unused]] const char* ErrorTextOf(const char* gnuResult, const char* /*buffer*/) { return gnuResult; }
+[[maybe_unused]] const char* ErrorTextOf(int posixResult, const char* buffer) { return posixResult == 0 ? buffer : "Unknown error"; }
+}  // namespace
+
+std::string SystemErrorText(int error)
+{
+    std::array<char, 256> buffer{};
+    return ErrorTextOf(strerror_r(error, buffer.data(), buffer.size()), buffer.data());
+}
 
 MappedRegion::~MappedRegion() { Unmap(); }
 
@@ -33,7 +45,7 @@ bool FileHandle::Open(const std::string& path, bool writable)
 {
     Close();
     // A write past the file size limit must fail with EFBIG rather than end the process.
-    static const bool ignoreFsize = [] { std::signal(SIGXFSZ, SIG_IGN); return true; }();
+    static const bool ignoreFsize = [] { return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }();
     (void)ignoreFsize;
 
     const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
@@ -164,19 +176,26 @@ std::int64_t FileHandle::Length()
     return static_cast<std::int64_t>(st.st_size);
 }
 
-bool FileHandle::IsSparse()
+bool FileHandle::IsSparse() const
 {
     struct stat st {};
     if (fstat(fd_, &st) != 0) return true;
     return static_cast<std::int64_t>(st.st_blocks) * 512 < static_cast<std::int64_t>(st.st_size);
 }
 
-int FileHandle::Reserve(std::int64_t length)
+int FileHandle::Reserve(std::int64_t offset, std::int64_t length)
 {
     if (length <= 0) return 0;
-    const int rc = posix_fallocate(fd_, 0, static_cast<off_t>(length));
+    const int rc = posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(length));
     if (rc != 0) lastError_ = rc;
     return rc;
+}
+
+bool FileHandle::SetLength(std::int64_t length)
+{
+    if (ftruncate(fd_, static_cast<off_t>(length)) == 0) return true;
+    lastError_ = errno;
+    return false;
 }
 
 bool FileHandle::Map(std::int64_t length, MappedRegion& region)

@@ -100,6 +100,13 @@ TEST_F(CliCheck, UnsoundPatchesAreReportedPerCheck)
     EXPECT_NE(r.out.find("Records        : failed (record 1 writes at a negative offset, outside of the image)\n"),
               std::string::npos);
 
+    spec.records = {{0, {1}, {}}, {INT64_MAX - 1, {1, 2}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    r = Check(Bytes(16, 0));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Records        : failed (record 2 writes past the largest position a file can have)\n"),
+              std::string::npos);
+
     spec.records.clear();
     WriteFile(dir.File("p.kdx"), BuildPatch(spec));
     r = Check(Bytes(16, 0));

@@ -1,6 +1,7 @@
 // The Apply command: refusals, questions, the busy state, success and reset.
 #include "CommandFixture.h"
 #include "engine/Messages.h"
+#include "tests/support/SmallDisk.h"
 
 #include <sys/stat.h>
 
@@ -89,7 +90,15 @@ TEST_F(ApplyCommand, ImageThatCannotBeOpenedChangesNothing)
 {
     Ready(V1One(), Bytes(8, 0));
     chmod(imagePath.c_str(), 0444);
-    if (access(imagePath.c_str(), W_OK) == 0) GTEST_SKIP() << "root writes read-only files";
+    // Permission bits do not stop root: a read-only mount does.
+    SmallDisk disk(dir.File("ro"), 64 * 1024);
+    if (access(imagePath.c_str(), W_OK) == 0) {
+        if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
+        imagePath = disk.File("disc.bin");
+        WriteFile(imagePath, Bytes(8, 0));
+        if (!disk.MakeReadOnly()) GTEST_SKIP() << disk.Reason();
+        edtImage.SetText(imagePath);
+    }
     frmMain.SetCaption("start");
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::CantOpenImage(imagePath)});
@@ -123,16 +132,50 @@ TEST_F(ApplyCommand, DeletedPatchClosesTheImageAgainAndWorksOncePutBack)
     EXPECT_EQ(ApplyClick(), Outcome::Completed);
 }
 
-TEST_F(ApplyCommand, ChangedPatchIsRefusedBeforeAnyWrite)
+TEST_F(ApplyCommand, PatchChangedSinceTheLoadIsRefusedBeforeAnyWrite)
+{
+    const struct {
+        std::string name;
+        std::function<void(Bytes&)> change;
+        bool methodGone;  // no method byte left: refused as a method not handled
+    } cases[] = {
+        {"grown by a byte", [](Bytes& p) { p.push_back(0); }, false},
+        {"cut by a byte", [](Bytes& p) { p.pop_back(); }, false},
+        {"description changed", [](Bytes& p) { p[10] ^= 0xFF; }, false},
+        {"other records",
+         [](Bytes& p) {
+             PatchSpec other = V1One();
+             other.records[0].bytes = {0xCC, 0xDD, 0xEE};
+             p = BuildPatch(other);
+         },
+         false},
+        {"emptied", [](Bytes& p) { p.clear(); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.boxes.clear();
+        Ready(V1One(), Bytes(8, 0));
+        Bytes patch = ReadFile(patchPath);
+        c.change(patch);
+        WriteFile(patchPath, patch);
+        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+        EXPECT_EQ(BoxTexts(), std::vector<std::string>{c.methodGone ? text::UnknownMethod(patchPath)
+                                                                    : text::PatchChanged(patchPath)});
+        EXPECT_EQ(ReadFile(imagePath), Bytes(8, 0));
+        ExpectReset();
+        ExpectIdle();
+    }
+}
+
+TEST_F(ApplyCommand, PatchReplacedByAFolderCannotBeOpened)
 {
     Ready(V1One(), Bytes(8, 0));
-    PatchSpec other = V1One();
-    other.records[0].bytes = {0xCC, 0xDD, 0xEE};
-    WriteFile(patchPath, BuildPatch(other));
+    std::filesystem::remove(patchPath);
+    std::filesystem::create_directory(patchPath);
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::PatchChanged(patchPath)});
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::CantOpenPatch(patchPath)});
     EXPECT_EQ(ReadFile(imagePath), Bytes(8, 0));
-    ExpectReset();
+    EXPECT_EQ(edtKDX.Text(), patchPath);  // a refusal before the work began keeps the window
     ExpectIdle();
 }
 

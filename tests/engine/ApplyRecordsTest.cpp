@@ -154,22 +154,67 @@ TEST_P(ApplyRecords, MatchesAReferenceLoopMappedOrNot)
     }
 }
 
-TEST_P(ApplyRecords, AFailedWriteIsReportedNotSuccess)
+TEST_P(ApplyRecords, RecordAreasLargerThanTheReadBufferAreReadWhole)
 {
-    // The file size limit stops the image from growing past 64 KiB.
+    // Over a MiB of records: they straddle every refill of the reader's buffer.
+    std::vector<Rec> records;
+    Bytes expected(60000, 0);
+    for (int i = 0; i < 4800; ++i) {
+        const std::int64_t offset = (i * 7919) % 59000;
+        const Bytes bytes = Noise(static_cast<std::size_t>(200 + i % 56), static_cast<std::uint32_t>(i));
+        records.push_back({offset, bytes, {}});
+        std::copy(bytes.begin(), bytes.end(), expected.begin() + offset);
+    }
+    const Outcome out = Apply(Spec(records), Bytes(60000, 0));
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.pumps, 4800);
+    EXPECT_EQ(out.image, expected);
+}
+
+TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
+{
+    // The file size limit stops the image from growing past 64 KiB: mapped,
+    // sparse (written without a map), and grown too far to be mapped.
+    const struct {
+        bool sparse;
+        std::int64_t farOffset;
+    } cases[] = {{false, 70000}, {true, 70000}, {false, std::int64_t{100} << 20}};
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
     small.rlim_cur = 65536;
-    for (const bool sparse : {false, true}) {
+    for (const auto& c : cases) {
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const Outcome out = Apply(Spec({{10, {1}, {}}, {70000, {1, 2, 3}, {}}}), Bytes(100, 5), false, sparse);
+        const Outcome out = Apply(Spec({{10, {1}, {}}, {c.farOffset, {1, 2, 3}, {}}}), Bytes(100, 5), false, c.sparse);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
         EXPECT_FALSE(out.ok);
-        ASSERT_EQ(out.boxes.size(), 1u);
-        EXPECT_EQ(out.boxes[0], engine::text::CantWriteImage("File too large"));
-        EXPECT_LE(out.image.size(), 65536u);
+        EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::CantWriteImage("File too large")});
+        EXPECT_EQ(out.image, c.sparse ? Bytes(100, 0) : Bytes(100, 5)) << c.farOffset;
+        EXPECT_EQ(out.pumps, 0);
     }
+}
+
+TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
+{
+    // offset + n would pass the largest position a file can have (tmpfs
+    // grants every position below it, so only the walk can refuse it).
+    TempDir dir;
+    PatchSpec spec;
+    spec.version = 3;
+    spec.records = {{0, {9}, {}}, {INT64_MAX - 1, {1, 2, 3}, {}}};
+    WriteFile(dir.File("p"), BuildPatch(spec));
+    WriteFile(dir.File("i"), Bytes(4, 0));
+    uStd::FileHandle p;
+    uStd::FileHandle img;
+    ASSERT_TRUE(uStd::OpenReadOnly(p, dir.File("p")));
+    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("i")));
+    engine::UnitForMethod(2)->ReadHeader(p, "p");
+    FakeServices ui;
+    EXPECT_FALSE(engine::UnitForMethod(2)->ApplyPatch(p, img));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, engine::text::kOutsideImage);
+    img.Close();
+    EXPECT_EQ(ReadFile(dir.File("i")), Bytes(4, 0));
 }
 
 TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)

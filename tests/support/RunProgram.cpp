@@ -3,12 +3,14 @@
 #include "TempFiles.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace testsupport {
 
-RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& input)
+RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& input,
+              long long fileSizeLimit)
 {
     TempDir dir;
     const std::string in = dir.File("in"), out = dir.File("out"), err = dir.File("err");
@@ -26,6 +28,12 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
         dup2(i, 0);
         dup2(o, 1);
         dup2(e, 2);
+        if (fileSizeLimit >= 0) {
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(fileSizeLimit);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
         execv(program.c_str(), argv.data());
         _exit(127);
     }

@@ -13,6 +13,8 @@ struct RunResult {
 };
 
 // Runs program with args (no shell), standard input from /dev/null unless input is given.
-RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& input = "");
+// A fileSizeLimit of 0 or more is the program's RLIMIT_FSIZE: no file it writes may grow past it.
+RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& input = "",
+              long long fileSizeLimit = -1);
 
 }  // namespace testsupport

@@ -100,16 +100,6 @@ TEST_F(Cli_, ApplyUndoTakesAVersion3PatchBackOut)
     EXPECT_EQ(ReadFile(dir.File("d.bin")), (Bytes{1, 2, 3}));
 }
 
-TEST_F(Cli_, ApplyFailuresExitWith1AfterTheirMessage)
-{
-    PatchSpec spec;
-    spec.records = {{0, {1}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
-    const RunResult r = Cli({"apply", dir.File("p.kdx"), dir.File("missing.bin")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Error: Can't open the specified image file ...\n(" + dir.File("missing.bin") + ")\n");
-}
-
 TEST_F(Cli_, WrongUsageExitsWith2AndHelpWith0)
 {
     RunResult r = Cli({});

@@ -247,26 +247,6 @@ TEST_F(ApplyCommand, UndoTickChoosesTheUndoDataOnlyWherePresent)
     EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x11, 0x22}));
 }
 
-TEST_F(ApplyCommand, NestedCommandsDuringAnApplyAreRefusedAndItGoesOn)
-{
-    PatchSpec spec = V1One();
-    spec.records.push_back({3, {0x01}, {}});
-    Ready(spec, Bytes(8, 0));
-    const std::string other = Patch(PatchSpec{}, "other.kdx");
-    ui.onPump = [&](int pump) {
-        if (pump != 1) return;
-        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-        EXPECT_EQ(Load(other), Outcome::Aborted);
-        edtImage.SetText("dropped.bin");  // only the edit changes
-    };
-    EXPECT_EQ(ApplyClick(), Outcome::Completed);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{text::kStillPatchingApply, text::kStillPatchingApply,
-                                                    text::kStillPatchingLoad, text::kSuccess}));
-    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0xAA, 0xBB, 0x01, 0, 0, 0, 0}));
-    ExpectReset();
-}
-
 TEST_F(ApplyCommand, FailedApplyTakesTheCancelExit)
 {
     Ready(PatchSpec{}, Bytes(8, 0));  // no records

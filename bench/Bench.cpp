@@ -143,9 +143,8 @@ WorkloadResult RunWorkload(const Options& o, const Workload& w, const Bytes& bas
     Progress("  checking %zu loops", rows.size());
     for (Row& row : rows) CheckedRun(o, row, f.dir);
     std::vector<std::vector<double>> shares(rows.size());
-    const int most = std::max(o.reps, 1);
-    for (int rep = 0; rep < most; ++rep) {
-        Progress("  timed round %d of %d", rep + 1, most);
+    for (int rep = 0; rep < o.reps; ++rep) {
+        Progress("  timed round %d of %d", rep + 1, o.reps);
         for (std::size_t i = 0; i < rows.size(); ++i)
             if (rows[i].correct && rep < rows[i].reps) TimedRun(rows[i], f.dir, shares[i]);
     }

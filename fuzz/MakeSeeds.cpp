@@ -20,7 +20,7 @@
 #include <vector>
 
 using testsupport::Bytes;
-using testsupport::PatchSpec;
+using testsupport::PatchLayout;
 using testsupport::Rec;
 
 namespace {
@@ -31,13 +31,13 @@ Bytes Block(std::int64_t position)
     return Bytes(image.begin() + position, image.begin() + position + 1024);
 }
 
-PatchSpec Spec(int version, std::vector<Rec> records)
+PatchLayout Seed(int version, std::vector<Rec> records)
 {
-    PatchSpec spec;
-    spec.version = version;
-    spec.description = "seed patch v" + std::to_string(version);
-    spec.records = std::move(records);
-    return spec;
+    PatchLayout layout;
+    layout.version = version;
+    layout.description = "seed patch v" + std::to_string(version);
+    layout.records = std::move(records);
+    return layout;
 }
 
 std::vector<Rec> SomeRecords(bool undo)
@@ -53,12 +53,12 @@ std::vector<std::pair<std::string, Bytes>> Patches()
     std::vector<std::pair<std::string, Bytes>> out;
     const auto add = [&](const std::string& name, const Bytes& bytes) { out.emplace_back(name, bytes); };
 
-    add("v1_records.kdx", BuildPatch(Spec(1, SomeRecords(false))));
-    add("v1_no_data.kdx", BuildPatch(Spec(1, {})));
-    add("v1_grows_image.kdx", BuildPatch(Spec(1, {{70000, {1, 2, 3}, {}}})));
-    add("v1_top_bit_offset.kdx", BuildPatch(Spec(1, {{0x80000000ll, {9}, {}}})));
+    add("v1_records.kdx", BuildPatch(Seed(1, SomeRecords(false))));
+    add("v1_no_data.kdx", BuildPatch(Seed(1, {})));
+    add("v1_grows_image.kdx", BuildPatch(Seed(1, {{70000, {1, 2, 3}, {}}})));
+    add("v1_top_bit_offset.kdx", BuildPatch(Seed(1, {{0x80000000ll, {9}, {}}})));
 
-    PatchSpec v2 = Spec(2, SomeRecords(false));
+    PatchLayout v2 = Seed(2, SomeRecords(false));
     v2.imageSize = static_cast<std::uint32_t>(fuzzinput::kShapeLengths[4]);
     v2.block = Block(37664);
     add("v2_fits.kdx", BuildPatch(v2));
@@ -69,7 +69,7 @@ std::vector<std::pair<std::string, Bytes>> Patches()
     v2.dizLength = 0xFFFFFFFFu;
     add("v2_diz_length_before_start.kdx", BuildPatch(v2));
 
-    PatchSpec v3 = Spec(3, SomeRecords(false));
+    PatchLayout v3 = Seed(3, SomeRecords(false));
     add("v3_plain.kdx", BuildPatch(v3));
     v3.blockCheckFlag = 1;
     v3.block = Block(37664);
@@ -77,20 +77,20 @@ std::vector<std::pair<std::string, Bytes>> Patches()
     v3.imageType = 1;
     v3.block = Block(32928);
     add("v3_gi_block.kdx", BuildPatch(v3));
-    PatchSpec undo = Spec(3, SomeRecords(true));
+    PatchLayout undo = Seed(3, SomeRecords(true));
     undo.undoFlag = 1;
     undo.diz = "undo seed";
     add("v3_undo_diz.kdx", BuildPatch(undo));
     undo.dizLength = 0xFFFF;
     add("v3_diz_length_65535.kdx", BuildPatch(undo));
-    add("v3_negative_offset.kdx", BuildPatch(Spec(3, {{0, {1}, {}}, {-5, {2}, {}}})));
-    add("v3_past_4gib.kdx", BuildPatch(Spec(3, {{(std::int64_t{1} << 32) + 5, {7, 7}, {}}})));
-    add("v3_near_int64_max.kdx", BuildPatch(Spec(3, {{INT64_MAX - 1, {1, 2, 3}, {}}})));
+    add("v3_negative_offset.kdx", BuildPatch(Seed(3, {{0, {1}, {}}, {-5, {2}, {}}})));
+    add("v3_past_4gib.kdx", BuildPatch(Seed(3, {{(std::int64_t{1} << 32) + 5, {7, 7}, {}}})));
+    add("v3_near_int64_max.kdx", BuildPatch(Seed(3, {{INT64_MAX - 1, {1, 2, 3}, {}}})));
 
-    Bytes cut = BuildPatch(Spec(3, SomeRecords(false)));
+    Bytes cut = BuildPatch(Seed(3, SomeRecords(false)));
     cut.pop_back();
     add("truncated_record.kdx", cut);
-    PatchSpec runs = Spec(2, {{0, {1, 2, 3, 4}, {}}});
+    PatchLayout runs = Seed(2, {{0, {1, 2, 3, 4}, {}}});
     runs.diz = "x";
     Bytes runsPast = BuildPatch(runs);
     runsPast[1084 + 4] = 40;  // the record's count now reaches into the trailer

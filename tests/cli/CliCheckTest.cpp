@@ -63,11 +63,11 @@ TEST_F(CliCheck, TellsWhetherTheImageIsPatched)
 
 TEST_F(CliCheck, Version2FailuresExitWith1)
 {
-    PatchSpec spec;
-    spec.version = 2;
-    spec.imageSize = 40000;
-    spec.records = {{0, {1}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    PatchLayout layout;
+    layout.version = 2;
+    layout.imageSize = 40000;
+    layout.records = {{0, {1}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
     const RunResult r = Check(Bytes(100, 0));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out,
@@ -80,9 +80,9 @@ TEST_F(CliCheck, Version2FailuresExitWith1)
 
 TEST_F(CliCheck, UnsoundPatchesAreReportedPerCheck)
 {
-    PatchSpec spec;
-    spec.records = {{0, {1, 2, 3}, {}}, {8, {4, 5}, {}}};
-    Bytes patch = BuildPatch(spec);
+    PatchLayout layout;
+    layout.records = {{0, {1, 2, 3}, {}}, {8, {4, 5}, {}}};
+    Bytes patch = BuildPatch(layout);
     patch.pop_back();
     WriteFile(dir.File("p.kdx"), patch);
     RunResult r = Check(Bytes(16, 0));
@@ -92,23 +92,23 @@ TEST_F(CliCheck, UnsoundPatchesAreReportedPerCheck)
               "Records        : failed (record 2 is damaged: the records do not fit the patch data)\n"
               "Image state    : unknown (the patch's records cannot be read)\n");
 
-    spec.version = 3;
-    spec.records = {{-1, {1}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    layout.version = 3;
+    layout.records = {{-1, {1}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
     r = Check(Bytes(16, 0));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Records        : failed (record 1 writes at a negative offset, outside of the image)\n"),
               std::string::npos);
 
-    spec.records = {{0, {1}, {}}, {INT64_MAX - 1, {1, 2}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    layout.records = {{0, {1}, {}}, {INT64_MAX - 1, {1, 2}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
     r = Check(Bytes(16, 0));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Records        : failed (record 2 writes past the largest position a file can have)\n"),
               std::string::npos);
 
-    spec.records.clear();
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    layout.records.clear();
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
     r = Check(Bytes(16, 0));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out,
@@ -119,9 +119,9 @@ TEST_F(CliCheck, UnsoundPatchesAreReportedPerCheck)
 
 TEST_F(CliCheck, AMissingImageIsRefused)
 {
-    PatchSpec spec;
-    spec.records = {{0, {1}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+    PatchLayout layout;
+    layout.records = {{0, {1}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
     const RunResult r = Cli({"check", dir.File("p.kdx"), dir.File("none.bin")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");

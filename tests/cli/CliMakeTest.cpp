@@ -155,11 +155,11 @@ TEST_F(CliMake, InfoAsJsonListsTheLoadedFacts)
     EXPECT_EQ(j["recordArea"], "sound");
     EXPECT_GE(j["records"].get<int>(), 4);  // 600 changed bytes need three, then the other change and the growth
 
-    PatchSpec spec;
-    spec.version = 2;
-    spec.imageSize = 123456;
-    spec.records = {{1, {2}, {}}, {3, {4}, {}}};
-    WriteFile(dir.File("v2.kdx"), BuildPatch(spec));
+    PatchLayout layout;
+    layout.version = 2;
+    layout.imageSize = 123456;
+    layout.records = {{1, {2}, {}}, {3, {4}, {}}};
+    WriteFile(dir.File("v2.kdx"), BuildPatch(layout));
     const nlohmann::json v2 = nlohmann::json::parse(Cli({"info", "--json", dir.File("v2.kdx")}).out);
     EXPECT_EQ(v2["version"], "2.0");
     EXPECT_EQ(v2["imageSize"], 123456);

@@ -46,14 +46,14 @@ const Bytes& Image()
 }
 
 // A patch of the version that fits Image(): its size, its block, no questions.
-PatchSpec Fitting(int version, std::vector<Rec> records)
+PatchLayout Fitting(int version, std::vector<Rec> records)
 {
-    PatchSpec spec;
-    spec.version = version;
-    spec.records = std::move(records);
-    spec.imageSize = static_cast<std::uint32_t>(kImageLength);
-    spec.block.assign(Image().begin() + 37664, Image().end());
-    return spec;
+    PatchLayout layout;
+    layout.version = version;
+    layout.records = std::move(records);
+    layout.imageSize = static_cast<std::uint32_t>(kImageLength);
+    layout.block.assign(Image().begin() + 37664, Image().end());
+    return layout;
 }
 
 Bytes Cut(Bytes b, std::size_t n)
@@ -117,7 +117,7 @@ std::function<void(Files&)> PatchBytes(const Bytes& bytes)
 {
     return [bytes](Files& f) { WriteFile(f.patch, bytes); };
 }
-std::function<void(Files&)> PatchOf(const PatchSpec& spec) { return PatchBytes(BuildPatch(spec)); }
+std::function<void(Files&)> PatchOf(const PatchLayout& layout) { return PatchBytes(BuildPatch(layout)); }
 std::function<std::string(const Files&)> Says(const std::string& text)
 {
     return [text](const Files&) { return text; };
@@ -135,22 +135,22 @@ TEST_F(FaultMatrix, PatchFaultsAreReportedAndWriteNothing)
     Bytes method255 = v1;
     method255[5] = 255;
 
-    PatchSpec v3Block = Fitting(3, {{0, {1}, {}}});
+    PatchLayout v3Block = Fitting(3, {{0, {1}, {}}});
     v3Block.blockCheckFlag = 1;
     // A record whose count reaches into the trailer.
-    PatchSpec intoTrailer2 = Fitting(2, {{0, {1, 2, 3, 4}, {}}});
+    PatchLayout intoTrailer2 = Fitting(2, {{0, {1, 2, 3, 4}, {}}});
     intoTrailer2.diz = "text";
     Bytes runsPast2 = BuildPatch(intoTrailer2);
     runsPast2[1084 + 4] = 30;
-    PatchSpec intoTrailer3 = Fitting(3, {{0, {1, 2, 3, 4}, {}}});
+    PatchLayout intoTrailer3 = Fitting(3, {{0, {1, 2, 3, 4}, {}}});
     intoTrailer3.diz = "text";
     Bytes runsPast3 = BuildPatch(intoTrailer3);
     runsPast3[60 + 8] = 30;
     // Trailer lengths that reach back before the file's start.
-    PatchSpec before2 = Fitting(2, {{0, {1}, {}}});
+    PatchLayout before2 = Fitting(2, {{0, {1}, {}}});
     before2.diz = "abc";
     before2.dizLength = 0xFFFFFFFFu;
-    PatchSpec before3 = Fitting(3, {{0, {1}, {}}});
+    PatchLayout before3 = Fitting(3, {{0, {1}, {}}});
     before3.diz = "abc";
     before3.dizLength = 0xFFFF;
 
@@ -194,7 +194,7 @@ TEST_F(FaultMatrix, PatchFaultsAreReportedAndWriteNothing)
 
 TEST_F(FaultMatrix, ImageFaultsAreReportedAndWriteNothing)
 {
-    const PatchSpec v1 = Fitting(1, {{0, {1, 2, 3}, {}}});
+    const PatchLayout v1 = Fitting(1, {{0, {1, 2, 3}, {}}});
     const auto cantOpen = [](const Files& f) { return CantOpenImage(f.image); };
     const auto patched = [](Bytes b) {
         b[0] = 1;
@@ -202,16 +202,16 @@ TEST_F(FaultMatrix, ImageFaultsAreReportedAndWriteNothing)
         b[2] = 3;
         return b;
     };
-    PatchSpec v2Short = Fitting(2, {{0, {1, 2, 3}, {}}});
+    PatchLayout v2Short = Fitting(2, {{0, {1, 2, 3}, {}}});
     v2Short.imageSize = 38687;
-    PatchSpec v3Gi = Fitting(3, {{0, {1, 2, 3}, {}}});
+    PatchLayout v3Gi = Fitting(3, {{0, {1, 2, 3}, {}}});
     v3Gi.blockCheckFlag = 1;
     v3Gi.imageType = 1;
-    PatchSpec v3Normal = v3Gi;
+    PatchLayout v3Normal = v3Gi;
     v3Normal.imageType = 0;
-    const auto shortImage = [](std::size_t n, const PatchSpec& spec) {
-        return [n, spec](Files& f) {
-            WriteFile(f.patch, BuildPatch(spec));
+    const auto shortImage = [](std::size_t n, const PatchLayout& layout) {
+        return [n, layout](Files& f) {
+            WriteFile(f.patch, BuildPatch(layout));
             WriteFile(f.image, Bytes(Image().begin(), Image().begin() + static_cast<std::ptrdiff_t>(n)));
         };
     };
@@ -327,10 +327,10 @@ TEST_F(FaultMatrix, OffsetsPast4GiBGrowTheImageSparse)
 
 TEST_F(FaultMatrix, DizLength65535IsListedCutAndItsRecordsStillApply)
 {
-    PatchSpec spec = Fitting(3, {{4, {0x5A}, {}}});
-    spec.diz = std::string(65535, 'd');
+    PatchLayout layout = Fitting(3, {{4, {0x5A}, {}}});
+    layout.diz = std::string(65535, 'd');
     const std::string patch = dir.File("p.kdx"), image = dir.File("i.bin");
-    WriteFile(patch, BuildPatch(spec));
+    WriteFile(patch, BuildPatch(layout));
     WriteFile(image, Image());
     RunResult r = testsupport::Run(MENDRIX_CLI, {"info", patch});
     EXPECT_EQ(r.status, 0);

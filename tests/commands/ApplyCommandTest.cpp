@@ -17,18 +17,18 @@ namespace {
 class ApplyCommand : public CommandTest {
 protected:
     // A version 2.0 patch for an image of imageSize bytes whose block is block.
-    PatchSpec V2(std::uint32_t imageSize, const Bytes& block) const
+    PatchLayout V2(std::uint32_t imageSize, const Bytes& block) const
     {
-        PatchSpec spec;
-        spec.version = 2;
-        spec.imageSize = imageSize;
-        spec.block = block;
-        spec.records = {{5, {0xEE}, {}}};
-        return spec;
+        PatchLayout layout;
+        layout.version = 2;
+        layout.imageSize = imageSize;
+        layout.block = block;
+        layout.records = {{5, {0xEE}, {}}};
+        return layout;
     }
-    void Ready(const PatchSpec& spec, const Bytes& image)
+    void Ready(const PatchLayout& layout, const Bytes& image)
     {
-        patchPath = Patch(spec);
+        patchPath = Patch(layout);
         imagePath = Image(image);
         ASSERT_EQ(Load(patchPath), Outcome::Completed);
         edtImage.SetText(imagePath);
@@ -37,11 +37,11 @@ protected:
     std::string imagePath;
 };
 
-PatchSpec V1One()
+PatchLayout V1One()
 {
-    PatchSpec spec;
-    spec.records = {{1, {0xAA, 0xBB}, {}}};
-    return spec;
+    PatchLayout layout;
+    layout.records = {{1, {0xAA, 0xBB}, {}}};
+    return layout;
 }
 
 TEST_F(ApplyCommand, RefusesWithoutImageOrPatchAndWhilePatching)
@@ -144,7 +144,7 @@ TEST_F(ApplyCommand, PatchChangedSinceTheLoadIsRefusedBeforeAnyWrite)
         {"description changed", [](Bytes& p) { p[10] ^= 0xFF; }, false},
         {"other records",
          [](Bytes& p) {
-             PatchSpec other = V1One();
+             PatchLayout other = V1One();
              other.records[0].bytes = {0xCC, 0xDD, 0xEE};
              p = BuildPatch(other);
          },
@@ -229,47 +229,27 @@ TEST_F(ApplyCommand, Version2ImageThatFitsAsksNothing)
 
 TEST_F(ApplyCommand, UndoTickChoosesTheUndoDataOnlyWherePresent)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 1;
-    spec.records = {{2, {0x11, 0x22}, {0x01, 0x02}}};
-    Ready(spec, Bytes{0, 0, 0x11, 0x22});
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 1;
+    layout.records = {{2, {0x11, 0x22}, {0x01, 0x02}}};
+    Ready(layout, Bytes{0, 0, 0x11, 0x22});
     cbUndo.SetChecked(true);
     EXPECT_EQ(ApplyClick(), Outcome::Completed);
     EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x01, 0x02}));
 
     // Without undo data a leftover tick counts for nothing.
-    spec.undoFlag = 0;
-    Ready(spec, Bytes{0, 0, 0, 0});
+    layout.undoFlag = 0;
+    Ready(layout, Bytes{0, 0, 0, 0});
     cbUndo.SetChecked(true);
     EXPECT_FALSE(cbUndo.Enabled());
     EXPECT_EQ(ApplyClick(), Outcome::Completed);
     EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x11, 0x22}));
 }
 
-TEST_F(ApplyCommand, NestedCommandsDuringAnApplyAreRefusedAndItGoesOn)
-{
-    PatchSpec spec = V1One();
-    spec.records.push_back({3, {0x01}, {}});
-    Ready(spec, Bytes(8, 0));
-    const std::string other = Patch(PatchSpec{}, "other.kdx");
-    ui.onPump = [&](int pump) {
-        if (pump != 1) return;
-        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-        EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-        EXPECT_EQ(Load(other), Outcome::Aborted);
-        edtImage.SetText("dropped.bin");  // only the edit changes
-    };
-    EXPECT_EQ(ApplyClick(), Outcome::Completed);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{text::kStillPatchingApply, text::kStillPatchingApply,
-                                                    text::kStillPatchingLoad, text::kSuccess}));
-    EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0xAA, 0xBB, 0x01, 0, 0, 0, 0}));
-    ExpectReset();
-}
-
 TEST_F(ApplyCommand, FailedApplyTakesTheCancelExit)
 {
-    Ready(PatchSpec{}, Bytes(8, 0));  // no records
+    Ready(PatchLayout{}, Bytes(8, 0));  // no records
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kNoPatchData});
     ExpectReset();
@@ -278,10 +258,10 @@ TEST_F(ApplyCommand, FailedApplyTakesTheCancelExit)
 
 TEST_F(ApplyCommand, NegativeVersion3OffsetWritesNothingAtAll)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.records = {{0, {1}, {}}, {1, {2}, {}}, {-5, {3}, {}}};
-    Ready(spec, Bytes(4, 0));
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{0, {1}, {}}, {1, {2}, {}}, {-5, {3}, {}}};
+    Ready(layout, Bytes(4, 0));
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kOutsideImage});
     EXPECT_EQ(ReadFile(imagePath), Bytes(4, 0));

@@ -23,10 +23,10 @@ protected:
     {
         return platform::Dispatch([&] { engine::btnApplyClick(controls); });
     }
-    std::string Patch(const PatchSpec& spec, const std::string& name = "fix.kdx")
+    std::string Patch(const PatchLayout& layout, const std::string& name = "fix.kdx")
     {
         const std::string path = dir.File(name);
-        WriteFile(path, BuildPatch(spec));
+        WriteFile(path, BuildPatch(layout));
         return path;
     }
     std::string Image(const Bytes& bytes, const std::string& name = "disc.bin")

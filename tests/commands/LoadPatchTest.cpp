@@ -10,18 +10,18 @@ namespace {
 
 class LoadPatch : public CommandTest {};
 
-PatchSpec V3Undo()
+PatchLayout V3Undo()
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 1;
-    spec.records = {{0, {1}, {2}}};
-    return spec;
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 1;
+    layout.records = {{0, {1}, {2}}};
+    return layout;
 }
 
 TEST_F(LoadPatch, ListsTheLinesAndKeepsThePathAsGiven)
 {
-    const std::string path = Patch(PatchSpec{}, "fix.bin");
+    const std::string path = Patch(PatchLayout{}, "fix.bin");
     infMemo.Append({"old line"});
     ASSERT_EQ(Load(path), Outcome::Completed);
     ASSERT_EQ(Load(path), Outcome::Completed);  // twice: lines never accumulate
@@ -34,7 +34,7 @@ TEST_F(LoadPatch, ListsTheLinesAndKeepsThePathAsGiven)
 
 TEST_F(LoadPatch, RefusalsClearOrKeepTheFieldsAsEachCaseSays)
 {
-    const std::string good = Patch(PatchSpec{});
+    const std::string good = Patch(PatchLayout{});
     const struct {
         std::string name;
         Bytes content;
@@ -69,7 +69,7 @@ TEST_F(LoadPatch, RefusalsClearOrKeepTheFieldsAsEachCaseSays)
 
 TEST_F(LoadPatch, APatchHeldOpenOrMissingCannotBeOpened)
 {
-    const std::string path = Patch(PatchSpec{});
+    const std::string path = Patch(PatchLayout{});
     ASSERT_EQ(Load(path), Outcome::Completed);
     uStd::FileHandle holder;
     ASSERT_TRUE(uStd::OpenReadOnly(holder, path));
@@ -86,8 +86,8 @@ TEST_F(LoadPatch, APatchHeldOpenOrMissingCannotBeOpened)
 TEST_F(LoadPatch, UndoBoxFollowsTheLastLoadAndKeepsItsTick)
 {
     const std::string undo = Patch(V3Undo(), "undo.kdx");
-    const std::string v1 = Patch(PatchSpec{}, "v1.kdx");
-    PatchSpec noUndo = V3Undo();
+    const std::string v1 = Patch(PatchLayout{}, "v1.kdx");
+    PatchLayout noUndo = V3Undo();
     noUndo.undoFlag = 0;
     const std::string v3 = Patch(noUndo, "v3.kdx");
 
@@ -106,7 +106,7 @@ TEST_F(LoadPatch, UndoBoxFollowsTheLastLoadAndKeepsItsTick)
 
 TEST_F(LoadPatch, IsRefusedWhileAnApplyRuns)
 {
-    const std::string first = Patch(PatchSpec{}, "first.kdx");
+    const std::string first = Patch(PatchLayout{}, "first.kdx");
     const std::string second = Patch(V3Undo(), "second.kdx");
     ASSERT_EQ(Load(first), Outcome::Completed);
     const auto lines = infMemo.Lines();

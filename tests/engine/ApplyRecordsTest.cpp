@@ -25,24 +25,24 @@ struct Outcome {
 
 class ApplyRecords : public ::testing::TestWithParam<int> {
 protected:
-    PatchSpec Spec(std::vector<Rec> records) const
+    PatchLayout Layout(std::vector<Rec> records) const
     {
-        PatchSpec spec;
-        spec.version = GetParam();
-        spec.records = std::move(records);
-        return spec;
+        PatchLayout layout;
+        layout.version = GetParam();
+        layout.records = std::move(records);
+        return layout;
     }
 
-    Outcome Apply(const PatchSpec& spec, const Bytes& image, bool undo = false, bool sparse = false)
+    Outcome Apply(const PatchLayout& layout, const Bytes& image, bool undo = false, bool sparse = false)
     {
         const std::string patchPath = dir.File("p.kdx");
         const std::string imagePath = dir.File("image.bin");
-        WriteFile(patchPath, BuildPatch(spec));
+        WriteFile(patchPath, BuildPatch(layout));
         WriteFile(imagePath, sparse ? Bytes{} : image);
         if (sparse) {
             EXPECT_EQ(truncate(imagePath.c_str(), static_cast<off_t>(image.size())), 0);
         }
-        const engine::VersionUnit& unit = *engine::UnitForMethod(spec.version - 1);
+        const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
         uStd::FileHandle patch;
         uStd::FileHandle img;
         EXPECT_TRUE(uStd::OpenReadOnly(patch, patchPath));
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, ApplyRecords, ::testing::Values(1, 2, 3),
 
 TEST_P(ApplyRecords, WritesRecordsInFileOrderLaterWins)
 {
-    const Outcome out = Apply(Spec({{16, {0x41, 0x42, 0x43}, {}}, {2, {}, {}}, {17, {0x58, 0x59}, {}}}), Bytes(32, 0));
+    const Outcome out = Apply(Layout({{16, {0x41, 0x42, 0x43}, {}}, {2, {}, {}}, {17, {0x58, 0x59}, {}}}), Bytes(32, 0));
     ASSERT_TRUE(out.ok);
     Bytes expected(32, 0);
     expected[16] = 0x41;
@@ -77,14 +77,14 @@ TEST_P(ApplyRecords, WritesRecordsInFileOrderLaterWins)
 
 TEST_P(ApplyRecords, RecordsPastTheEndGrowTheImage)
 {
-    const Outcome out = Apply(Spec({{10, {1, 2}, {}}}), Bytes(4, 9));
+    const Outcome out = Apply(Layout({{10, {1, 2}, {}}}), Bytes(4, 9));
     ASSERT_TRUE(out.ok);
     EXPECT_EQ(out.image, (Bytes{9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 1, 2}));
 }
 
 TEST_P(ApplyRecords, NoPatchDataWritesNothing)
 {
-    const Outcome out = Apply(Spec({}), Bytes(8, 7));
+    const Outcome out = Apply(Layout({}), Bytes(8, 7));
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::kNoPatchData});
     EXPECT_EQ(out.image, Bytes(8, 7));
@@ -92,14 +92,14 @@ TEST_P(ApplyRecords, NoPatchDataWritesNothing)
 
 TEST_P(ApplyRecords, ARecordCutShortWritesNothing)
 {
-    PatchSpec spec = Spec({{0, {1, 1, 1}, {}}, {4, {2, 2, 2, 2}, {}}});
+    PatchLayout layout = Layout({{0, {1, 1, 1}, {}}, {4, {2, 2, 2, 2}, {}}});
     const std::string patchPath = dir.File("cut.kdx");
-    Bytes patch = BuildPatch(spec);
+    Bytes patch = BuildPatch(layout);
     patch.pop_back();
-    spec.records.clear();
+    layout.records.clear();
     // Load the cut file itself: its last record now runs past the record area.
     WriteFile(patchPath, patch);
-    const engine::VersionUnit& unit = *engine::UnitForMethod(spec.version - 1);
+    const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
     uStd::FileHandle p;
     uStd::FileHandle img;
     WriteFile(dir.File("img"), Bytes(16, 0));
@@ -136,7 +136,7 @@ TEST_P(ApplyRecords, MatchesAReferenceLoopMappedOrNot)
             next = offset + static_cast<std::int64_t>(bytes.size());
         }
         if (records.empty()) continue;
-        const Outcome out = Apply(Spec(records), image);
+        const Outcome out = Apply(Layout(records), image);
         ASSERT_TRUE(out.ok);
         ASSERT_EQ(out.image, expected) << "round " << round;
         // A sparse image (all zeros) is written without a map.
@@ -148,7 +148,7 @@ TEST_P(ApplyRecords, MatchesAReferenceLoopMappedOrNot)
                 expectedFromZeros.resize(r.offset + r.bytes.size(), 0);
             std::copy(r.bytes.begin(), r.bytes.end(), expectedFromZeros.begin() + r.offset);
         }
-        const Outcome sparseOut = Apply(Spec(records), zeros, false, true);
+        const Outcome sparseOut = Apply(Layout(records), zeros, false, true);
         ASSERT_TRUE(sparseOut.ok);
         ASSERT_EQ(sparseOut.image, expectedFromZeros) << "sparse round " << round;
     }
@@ -165,7 +165,7 @@ TEST_P(ApplyRecords, RecordAreasLargerThanTheReadBufferAreReadWhole)
         records.push_back({offset, bytes, {}});
         std::copy(bytes.begin(), bytes.end(), expected.begin() + offset);
     }
-    const Outcome out = Apply(Spec(records), Bytes(60000, 0));
+    const Outcome out = Apply(Layout(records), Bytes(60000, 0));
     ASSERT_TRUE(out.ok);
     EXPECT_EQ(out.pumps, 4800);
     EXPECT_EQ(out.image, expected);
@@ -185,7 +185,7 @@ TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
     small.rlim_cur = 65536;
     for (const auto& c : cases) {
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const Outcome out = Apply(Spec({{10, {1}, {}}, {c.farOffset, {1, 2, 3}, {}}}), Bytes(100, 5), false, c.sparse);
+        const Outcome out = Apply(Layout({{10, {1}, {}}, {c.farOffset, {1, 2, 3}, {}}}), Bytes(100, 5), false, c.sparse);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
         EXPECT_FALSE(out.ok);
         EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::CantWriteImage("File too large")});
@@ -199,10 +199,10 @@ TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
     // offset + n would pass the largest position a file can have (tmpfs
     // grants every position below it, so only the walk can refuse it).
     TempDir dir;
-    PatchSpec spec;
-    spec.version = 3;
-    spec.records = {{0, {9}, {}}, {INT64_MAX - 1, {1, 2, 3}, {}}};
-    WriteFile(dir.File("p"), BuildPatch(spec));
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{0, {9}, {}}, {INT64_MAX - 1, {1, 2, 3}, {}}};
+    WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
     uStd::FileHandle p;
     uStd::FileHandle img;
@@ -220,9 +220,9 @@ TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
 TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)
 {
     TempDir dir;
-    PatchSpec spec;
-    spec.records = {{0x80000000ll, {0xAB}, {}}};
-    WriteFile(dir.File("p"), BuildPatch(spec));
+    PatchLayout layout;
+    layout.records = {{0x80000000ll, {0xAB}, {}}};
+    WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
     uStd::FileHandle p;
     uStd::FileHandle img;

@@ -21,12 +21,12 @@ protected:
     // Applies the records to an image of those bytes; the image afterwards and the boxes shown.
     std::pair<Bytes, std::vector<std::string>> Apply(const std::vector<Rec>& records, const Bytes& image)
     {
-        PatchSpec spec;
-        spec.version = GetParam();
-        spec.records = records;
-        WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+        PatchLayout layout;
+        layout.version = GetParam();
+        layout.records = records;
+        WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         WriteFile(dir.File("i.bin"), image);
-        const engine::VersionUnit& unit = *engine::UnitForMethod(spec.version - 1);
+        const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
         uStd::FileHandle patch, img;
         EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
         EXPECT_TRUE(uStd::OpenReadWrite(img, dir.File("i.bin")));

@@ -12,17 +12,17 @@ namespace {
 
 class ImageCheck : public ::testing::Test {
 protected:
-    engine::ImageCheckResult Check(const PatchSpec& spec, const Bytes& image, Bytes patchBytes = {})
+    engine::ImageCheckResult Check(const PatchLayout& layout, const Bytes& image, Bytes patchBytes = {})
     {
-        if (patchBytes.empty()) patchBytes = BuildPatch(spec);
+        if (patchBytes.empty()) patchBytes = BuildPatch(layout);
         WriteFile(dir.File("p.kdx"), patchBytes);
         WriteFile(dir.File("image.bin"), image);
         uStd::FileHandle patch;
         uStd::FileHandle img;
         EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
         EXPECT_TRUE(uStd::OpenReadOnly(img, dir.File("image.bin")));
-        engine::UnitForMethod(spec.version - 1)->ReadHeader(patch, dir.File("p.kdx"));
-        const engine::ImageCheckResult r = engine::CheckImage(spec.version - 1, patch, img);
+        engine::UnitForMethod(layout.version - 1)->ReadHeader(patch, dir.File("p.kdx"));
+        const engine::ImageCheckResult r = engine::CheckImage(layout.version - 1, patch, img);
         // Checking writes nothing.
         EXPECT_EQ(ReadFile(dir.File("image.bin")), image);
         return r;
@@ -33,13 +33,13 @@ protected:
 
 constexpr std::int64_t kFar = (1 << 20) + 5000;  // beyond the first read buffer
 
-PatchSpec UndoPatch()
+PatchLayout UndoPatch()
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 1;
-    spec.records = {{10, {1, 2, 3}, {10, 11, 12}}, {kFar, {4, 5}, {20, 21}}, {5, {9}, {5}}};
-    return spec;
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 1;
+    layout.records = {{10, {1, 2, 3}, {10, 11, 12}}, {kFar, {4, 5}, {20, 21}}, {5, {9}, {5}}};
+    return layout;
 }
 
 Bytes OriginalImage()
@@ -76,71 +76,71 @@ TEST_F(ImageCheck, TellsHowManyRecordsTheImageHoldsPatchedOrOriginal)
 TEST_F(ImageCheck, RecordsAcrossTheReadBufferAreComparedWhole)
 {
     const std::int64_t edge = (1 << 20) - 2;
-    PatchSpec spec;
-    spec.version = 1;
-    spec.records = {{0, {1}, {}}, {edge, {7, 7, 7, 7, 7}, {}}};
+    PatchLayout layout;
+    layout.version = 1;
+    layout.records = {{0, {1}, {}}, {edge, {7, 7, 7, 7, 7}, {}}};
     Bytes image((2 << 20), 0);
     image[0] = 1;
     std::fill(image.begin() + edge, image.begin() + edge + 5, 7);
-    EXPECT_EQ(Check(spec, image).patchedRecords, 2);
+    EXPECT_EQ(Check(layout, image).patchedRecords, 2);
     image[edge + 4] = 0;
-    EXPECT_EQ(Check(spec, image).patchedRecords, 1);
+    EXPECT_EQ(Check(layout, image).patchedRecords, 1);
 }
 
 TEST_F(ImageCheck, PastTheImagesEndOnlyZeroUndoBytesAreHeld)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 1;
-    spec.records = {{8, {1, 2, 3, 4}, {0, 0, 0, 0}}, {20, {5}, {6}}, {30, {0}, {0}}};
-    const engine::ImageCheckResult r = Check(spec, Bytes(10, 0));
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 1;
+    layout.records = {{8, {1, 2, 3, 4}, {0, 0, 0, 0}}, {20, {5}, {6}}, {30, {0}, {0}}};
+    const engine::ImageCheckResult r = Check(layout, Bytes(10, 0));
     EXPECT_EQ(r.patchedRecords, 0);   // the image lacks the patched bytes, zero or not
     EXPECT_EQ(r.originalRecords, 2);  // a grown image holds zeros there after an undo
 }
 
 TEST_F(ImageCheck, Version2ChecksSizeAndBlock)
 {
-    PatchSpec spec;
-    spec.version = 2;
-    spec.block = Noise(1024, 4);
+    PatchLayout layout;
+    layout.version = 2;
+    layout.block = Noise(1024, 4);
     Bytes image(40000, 0);
-    std::copy(spec.block.begin(), spec.block.end(), image.begin() + 37664);
-    spec.imageSize = 40000;
-    spec.records = {{0, {1}, {}}};
+    std::copy(layout.block.begin(), layout.block.end(), image.begin() + 37664);
+    layout.imageSize = 40000;
+    layout.records = {{0, {1}, {}}};
 
-    engine::ImageCheckResult r = Check(spec, image);
+    engine::ImageCheckResult r = Check(layout, image);
     EXPECT_TRUE(r.sizeChecked && r.sizeMatches);
     EXPECT_EQ(r.block, engine::BlockVerdict::Passed);
     EXPECT_EQ(r.blockPosition, 37664);
     EXPECT_TRUE(r.Passed());
 
-    spec.imageSize = 40001;
-    r = Check(spec, image);
+    layout.imageSize = 40001;
+    r = Check(layout, image);
     EXPECT_FALSE(r.sizeMatches);
     EXPECT_EQ(r.expectedSize, 40001u);
     EXPECT_EQ(r.imageLength, 40000);
     EXPECT_FALSE(r.Passed());
 
-    spec.imageSize = 40000;
+    layout.imageSize = 40000;
     image[37664 + 1023] ^= 1;
-    r = Check(spec, image);
+    r = Check(layout, image);
     EXPECT_EQ(r.block, engine::BlockVerdict::Differs);
     EXPECT_FALSE(r.Passed());
 
-    spec.imageSize = 38687;
+    layout.imageSize = 38687;
     image.resize(38687);
-    r = Check(spec, image);
+    r = Check(layout, image);
     EXPECT_EQ(r.block, engine::BlockVerdict::ImageTooShort);
     EXPECT_FALSE(r.Passed());
 }
 
 TEST_F(ImageCheck, VersionsWithoutABlockPassWithoutOne)
 {
-    PatchSpec spec;
-    spec.records = {{0, {1}, {}}};
-    EXPECT_EQ(Check(spec, Bytes(4, 0)).block, engine::BlockVerdict::NoneInVersion);
-    spec.version = 3;
-    const engine::ImageCheckResult r = Check(spec, Bytes(4, 0));
+    PatchLayout layout;
+    layout.records = {{0, {1}, {}}};
+    EXPECT_EQ(Check(layout, Bytes(4, 0)).block, engine::BlockVerdict::NoneInVersion);
+    layout.version = 3;
+    const engine::ImageCheckResult r = Check(layout, Bytes(4, 0));
     EXPECT_EQ(r.block, engine::BlockVerdict::NotInPatch);
     EXPECT_FALSE(r.undoChecked);
     EXPECT_TRUE(r.Passed());
@@ -148,24 +148,24 @@ TEST_F(ImageCheck, VersionsWithoutABlockPassWithoutOne)
 
 TEST_F(ImageCheck, UnsoundRecordAreasFailAndLeaveTheStateUntold)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.records = {{0, {1}, {}}, {-4, {2}, {}}, {9, {3}, {}}};
-    engine::ImageCheckResult r = Check(spec, Bytes(16, 0));
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{0, {1}, {}}, {-4, {2}, {}}, {9, {3}, {}}};
+    engine::ImageCheckResult r = Check(layout, Bytes(16, 0));
     EXPECT_EQ(r.walk.verdict, engine::WalkVerdict::NegativeOffset);
     EXPECT_EQ(r.walk.records, 1);
     EXPECT_FALSE(r.stateKnown);
     EXPECT_FALSE(r.Passed());
 
-    spec.records = {{0, {1, 2}, {}}};
-    Bytes cut = BuildPatch(spec);
+    layout.records = {{0, {1, 2}, {}}};
+    Bytes cut = BuildPatch(layout);
     cut.pop_back();
-    r = Check(spec, Bytes(16, 0), cut);
+    r = Check(layout, Bytes(16, 0), cut);
     EXPECT_EQ(r.walk.verdict, engine::WalkVerdict::Damaged);
     EXPECT_FALSE(r.Passed());
 
-    spec.records.clear();
-    r = Check(spec, Bytes(16, 0));
+    layout.records.clear();
+    r = Check(layout, Bytes(16, 0));
     EXPECT_FALSE(r.walked);
     EXPECT_EQ(r.patchDataLength, 0);
     EXPECT_FALSE(r.Passed());

@@ -16,9 +16,9 @@ namespace {
 class ImageChecks : public ::testing::Test {
 protected:
     template <typename ReadHeader>
-    void Load(const PatchSpec& spec, ReadHeader readHeader)
+    void Load(const PatchLayout& layout, ReadHeader readHeader)
     {
-        WriteFile(dir.File("p.kdx"), BuildPatch(spec));
+        WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         uStd::FileHandle h;
         ASSERT_TRUE(uStd::OpenReadOnly(h, dir.File("p.kdx")));
         readHeader(h, "p.kdx");
@@ -44,10 +44,10 @@ Bytes WithBlock(std::size_t size, std::int64_t position, const Bytes& block)
 
 TEST_F(ImageChecks, Version2SizeMustMatchExactly)
 {
-    PatchSpec spec;
-    spec.version = 2;
-    spec.imageSize = 40000;
-    Load(spec, uKDX2::ReadHeader);
+    PatchLayout layout;
+    layout.version = 2;
+    layout.imageSize = 40000;
+    Load(layout, uKDX2::ReadHeader);
     EXPECT_TRUE(uKDX2::CheckImageSize(Image(Bytes(40000))));
     EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(39999))));
     EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(40001))));
@@ -55,10 +55,10 @@ TEST_F(ImageChecks, Version2SizeMustMatchExactly)
 
 TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
 {
-    PatchSpec spec;
-    spec.version = 2;
-    spec.imageSize = 3u << 30;
-    Load(spec, uKDX2::ReadHeader);
+    PatchLayout layout;
+    layout.version = 2;
+    layout.imageSize = 3u << 30;
+    Load(layout, uKDX2::ReadHeader);
     Image({});
     ASSERT_EQ(ftruncate(image.Native(), std::int64_t{3} << 30), 0);  // sparse
     EXPECT_TRUE(uKDX2::CheckImageSize(image));
@@ -67,25 +67,25 @@ TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
 TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
 {
     const Bytes block = Noise(1024, 3);
-    PatchSpec v2;
+    PatchLayout v2;
     v2.version = 2;
     v2.block = block;
-    PatchSpec gi;
+    PatchLayout gi;
     gi.version = 3;
     gi.blockCheckFlag = 1;
     gi.imageType = 1;
     gi.block = block;
-    PatchSpec normal = gi;
+    PatchLayout normal = gi;
     normal.imageType = 2;
 
     const struct {
-        PatchSpec spec;
+        PatchLayout layout;
         std::int64_t position;
     } cases[] = {{v2, 37664}, {gi, 32928}, {normal, 37664}};
     for (const auto& c : cases) {
-        const auto validate = c.spec.version == 2 ? uKDX2::ValidateImage : uKDX3::ValidateImage;
-        if (c.spec.version == 2) Load(c.spec, uKDX2::ReadHeader);
-        else Load(c.spec, uKDX3::ReadHeader);
+        const auto validate = c.layout.version == 2 ? uKDX2::ValidateImage : uKDX3::ValidateImage;
+        if (c.layout.version == 2) Load(c.layout, uKDX2::ReadHeader);
+        else Load(c.layout, uKDX3::ReadHeader);
         const Bytes good = WithBlock(40000, c.position, block);
         EXPECT_TRUE(validate(Image(good))) << c.position;
         for (const std::int64_t at : {std::int64_t{0}, std::int64_t{1023}}) {
@@ -105,11 +105,11 @@ TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
 TEST_F(ImageChecks, Version3WithoutTheFlagSetChecksNothing)
 {
     for (const std::uint8_t flag : {0, 2}) {
-        PatchSpec spec;
-        spec.version = 3;
-        spec.blockCheckFlag = flag;
-        spec.block = Noise(1024, 1);
-        Load(spec, uKDX3::ReadHeader);
+        PatchLayout layout;
+        layout.version = 3;
+        layout.blockCheckFlag = flag;
+        layout.block = Noise(1024, 1);
+        Load(layout, uKDX3::ReadHeader);
         EXPECT_TRUE(uKDX3::ValidateImage(Image(Bytes(10))));
     }
 }
@@ -118,16 +118,16 @@ TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
 {
     const Bytes original = Noise(3000, 11);
     Bytes patched = original;
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 1;
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 1;
     for (const std::int64_t at : {0, 250, 505, 2990}) {
         const Bytes bytes = Noise(at == 2990 ? 10 : 255, static_cast<std::uint32_t>(at));
-        spec.records.push_back({at, bytes, Bytes(original.begin() + at, original.begin() + at + bytes.size())});
+        layout.records.push_back({at, bytes, Bytes(original.begin() + at, original.begin() + at + bytes.size())});
         std::copy(bytes.begin(), bytes.end(), patched.begin() + at);
     }
-    spec.records.push_back({7, {}, {}});
-    Load(spec, uKDX3::ReadHeader);
+    layout.records.push_back({7, {}, {}});
+    Load(layout, uKDX3::ReadHeader);
     platform::fake::FakeServices ui;
     uStd::FileHandle patch;
     ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
@@ -143,11 +143,11 @@ TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
 
 TEST_F(ImageChecks, UndoFlagOtherThanOneReadsRecordsWithUndoBytes)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.undoFlag = 7;
-    spec.records = {{0, {1, 2}, {8, 9}}, {2, {3}, {7}}};
-    Load(spec, uKDX3::ReadHeader);
+    PatchLayout layout;
+    layout.version = 3;
+    layout.undoFlag = 7;
+    layout.records = {{0, {1, 2}, {8, 9}}, {2, {3}, {7}}};
+    Load(layout, uKDX3::ReadHeader);
     platform::fake::FakeServices ui;
     uStd::FileHandle patch;
     ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));

@@ -25,10 +25,10 @@ std::string Padded(const std::string& s) { return s + std::string(50 - s.size(),
 
 TEST(Version1Lines, ListsFiveLinesWithTheWholeDescription)
 {
-    PatchSpec spec;
-    spec.description = "Translation v1.2  ";
-    spec.records = {{0x10, {0x41, 0x42, 0x43}, {}}};
-    const Bytes patch = BuildPatch(spec);
+    PatchLayout layout;
+    layout.description = "Translation v1.2  ";
+    layout.records = {{0x10, {0x41, 0x42, 0x43}, {}}};
+    const Bytes patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 64u);
     Load(patch, uKDX1::ReadHeader);
     const auto lines = uKDX1::BuildInfoLines();
@@ -43,7 +43,7 @@ TEST(Version1Lines, ListsFiveLinesWithTheWholeDescription)
 
 TEST(Version1Lines, ShortFilesListZeroOrNegativePatchData)
 {
-    Bytes header = BuildPatch(PatchSpec{});
+    Bytes header = BuildPatch(PatchLayout{});
     Load(header, uKDX1::ReadHeader);
     EXPECT_EQ(uKDX1::BuildInfoLines()[4], "KDX Patchdata  : 0 Bytes");
 
@@ -54,14 +54,14 @@ TEST(Version1Lines, ShortFilesListZeroOrNegativePatchData)
     EXPECT_EQ(lines[3], "Description    : " + std::string(50, '\0'));
 }
 
-PatchSpec V2(std::optional<std::string> diz, std::vector<Rec> records = {})
+PatchLayout V2(std::optional<std::string> diz, std::vector<Rec> records = {})
 {
-    PatchSpec spec;
-    spec.version = 2;
-    spec.description = "two";
-    spec.diz = std::move(diz);
-    spec.records = std::move(records);
-    return spec;
+    PatchLayout layout;
+    layout.version = 2;
+    layout.description = "two";
+    layout.diz = std::move(diz);
+    layout.records = std::move(records);
+    return layout;
 }
 
 TEST(Version2Lines, WithoutTrailerSaysNope)
@@ -115,7 +115,7 @@ TEST(Version2Lines, LongTextsAreCutAndLengthsBeforeTheFileReadNothing)
     EXPECT_EQ(uKDX2::Diz().text.size(), 3072u);
     EXPECT_EQ(uKDX2::Loaded().patchDataLength, uKDX2::Loaded().patchFileLength - (5000 + 1122));
 
-    PatchSpec huge = V2("abc");
+    PatchLayout huge = V2("abc");
     huge.dizLength = 0xFFFFFFFFu;
     Load(BuildPatch(huge), uKDX2::ReadHeader);
     EXPECT_EQ(uKDX2::Diz().nonRecordBytes, 0xFFFFFFFFll + 1122);  // no 32-bit wrap-around
@@ -125,22 +125,22 @@ TEST(Version2Lines, LongTextsAreCutAndLengthsBeforeTheFileReadNothing)
     EXPECT_EQ(lines[7], "");
 }
 
-PatchSpec V3(std::uint8_t type, std::uint8_t blockFlag, std::uint8_t undoFlag)
+PatchLayout V3(std::uint8_t type, std::uint8_t blockFlag, std::uint8_t undoFlag)
 {
-    PatchSpec spec;
-    spec.version = 3;
-    spec.description = "three";
-    spec.imageType = type;
-    spec.blockCheckFlag = blockFlag;
-    spec.undoFlag = undoFlag;
-    return spec;
+    PatchLayout layout;
+    layout.version = 3;
+    layout.description = "three";
+    layout.imageType = type;
+    layout.blockCheckFlag = blockFlag;
+    layout.undoFlag = undoFlag;
+    return layout;
 }
 
 TEST(Version3Lines, ShortHeaderOneRecordAndATrailer)
 {
-    PatchSpec spec = V3(0, 0, 0);
-    spec.records = {{100, {1, 2, 3}, {}}};
-    Bytes patch = BuildPatch(spec);
+    PatchLayout layout = V3(0, 0, 0);
+    layout.records = {{100, {1, 2, 3}, {}}};
+    Bytes patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 72u);
     Load(patch, uKDX3::ReadHeader);
     EXPECT_EQ(uKDX3::HeaderLength(), 60);
@@ -156,8 +156,8 @@ TEST(Version3Lines, ShortHeaderOneRecordAndATrailer)
     EXPECT_EQ(lines[7], "KDX Patchdata  : 12 Bytes");
     EXPECT_EQ(lines[8], "File_ID.diz    : Nope");
 
-    spec.diz = "0123456789";
-    patch = BuildPatch(spec);
+    layout.diz = "0123456789";
+    patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 118u);
     Load(patch, uKDX3::ReadHeader);
     EXPECT_EQ(uKDX3::Diz().nonRecordBytes, 106);
@@ -192,9 +192,9 @@ TEST(Version3Lines, FlagsAndImageTypes)
 
 TEST(Version3Lines, LongTextIsCutAtTheBufferSize)
 {
-    PatchSpec spec = V3(0, 0, 0);
-    spec.diz = std::string(65535, 'z');
-    Load(BuildPatch(spec), uKDX3::ReadHeader);
+    PatchLayout layout = V3(0, 0, 0);
+    layout.diz = std::string(65535, 'z');
+    Load(BuildPatch(layout), uKDX3::ReadHeader);
     EXPECT_EQ(uKDX3::Diz().length, 65535u);
     EXPECT_EQ(uKDX3::Diz().text.size(), 3072u);
     EXPECT_EQ(uKDX3::Loaded().patchDataLength, 0);

@@ -22,10 +22,10 @@ private slots:
     void closingDuringAnApplyLetsItFinishThenEnds()
     {
         testsupport::TempDir dir;
-        testsupport::PatchSpec spec;
-        for (int i = 0; i < 5000; ++i) spec.records.push_back({i * 2, {0x5A}, {}});
+        testsupport::PatchLayout layout;
+        for (int i = 0; i < 5000; ++i) layout.records.push_back({i * 2, {0x5A}, {}});
         const std::string patch = dir.File("fix.kdx");
-        testsupport::WriteFile(patch, testsupport::BuildPatch(spec));
+        testsupport::WriteFile(patch, testsupport::BuildPatch(layout));
         const std::string image = dir.File("disc.bin");
         testsupport::WriteFile(image, testsupport::Bytes(10000, 0));
 

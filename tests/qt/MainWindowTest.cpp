@@ -47,10 +47,10 @@ private:
     {
         return qobject_cast<W*>(forms->mainWindow.WidgetOf(name));
     }
-    std::string Patch(const testsupport::PatchSpec& spec, const std::string& name)
+    std::string Patch(const testsupport::PatchLayout& layout, const std::string& name)
     {
         const std::string path = dir->File(name);
-        testsupport::WriteFile(path, testsupport::BuildPatch(spec));
+        testsupport::WriteFile(path, testsupport::BuildPatch(layout));
         return path;
     }
     void Drop(const std::vector<std::string>& paths)
@@ -243,12 +243,12 @@ private slots:
 
     void firstShowingLoadsTheArgumentAndTheMemoDecodesWindows1252()
     {
-        testsupport::PatchSpec spec;
-        spec.version = 3;
-        spec.description = "Caf\xE9 patch";
-        spec.records = {{0, {1}, {}}};
-        spec.diz = std::string("line one\r\nline two\0hidden", 25);
-        Start({Patch(spec, "fix.kdx")});
+        testsupport::PatchLayout layout;
+        layout.version = 3;
+        layout.description = "Caf\xE9 patch";
+        layout.records = {{0, {1}, {}}};
+        layout.diz = std::string("line one\r\nline two\0hidden", 25);
+        Start({Patch(layout, "fix.kdx")});
         QTRY_COMPARE(Control<QLineEdit>("edtKDX")->text(), Q(dir->File("fix.kdx")));
         const QStringList lines = Control<QPlainTextEdit>("infMemo")->toPlainText().split('\n');
         QVERIFY(lines.contains("Description    : Caf\u00E9 patch"));
@@ -269,12 +269,12 @@ private slots:
 
     void oneWholeApplyWithBothQuestionsAnsweredYes()
     {
-        testsupport::PatchSpec spec;
-        spec.version = 2;
-        spec.imageSize = 12345;  // not the image's size
-        spec.block = testsupport::Noise(1024, 7);  // not the image's block
-        spec.records = {{10, {0xDE, 0xAD}, {}}, {100, {0xBE, 0xEF}, {}}};
-        const std::string patch = Patch(spec, "fix.kdx");
+        testsupport::PatchLayout layout;
+        layout.version = 2;
+        layout.imageSize = 12345;  // not the image's size
+        layout.block = testsupport::Noise(1024, 7);  // not the image's block
+        layout.records = {{10, {0xDE, 0xAD}, {}}, {100, {0xBE, 0xEF}, {}}};
+        const std::string patch = Patch(layout, "fix.kdx");
         const std::string image = dir->File("disc.bin");
         testsupport::WriteFile(image, Bytes(64 * 1024, 0));
         Start({patch});

@@ -36,39 +36,39 @@ Bytes EncodeRecord(int version, const Rec& record, bool withUndo)
     return out;
 }
 
-Bytes BuildPatch(const PatchSpec& spec)
+Bytes BuildPatch(const PatchLayout& layout)
 {
     Bytes out = Text("KDX");
-    out.push_back('0' + static_cast<std::uint8_t>(spec.version));
+    out.push_back('0' + static_cast<std::uint8_t>(layout.version));
     out.push_back('0');
-    out.push_back(static_cast<std::uint8_t>(spec.version - 1));
-    Bytes description = Text(spec.description);
+    out.push_back(static_cast<std::uint8_t>(layout.version - 1));
+    Bytes description = Text(layout.description);
     description.resize(50, 0);
     out.insert(out.end(), description.begin(), description.end());
 
-    Bytes block = spec.block;
+    Bytes block = layout.block;
     block.resize(1024, 0);
-    if (spec.version == 2) {
-        PutLE(out, spec.imageSize, 4);
+    if (layout.version == 2) {
+        PutLE(out, layout.imageSize, 4);
         out.insert(out.end(), block.begin(), block.end());
-    } else if (spec.version == 3) {
-        out.push_back(spec.imageType);
-        out.push_back(spec.blockCheckFlag);
-        out.push_back(spec.undoFlag);
+    } else if (layout.version == 3) {
+        out.push_back(layout.imageType);
+        out.push_back(layout.blockCheckFlag);
+        out.push_back(layout.undoFlag);
         out.push_back(0);
-        if (spec.blockCheckFlag != 0) out.insert(out.end(), block.begin(), block.end());
+        if (layout.blockCheckFlag != 0) out.insert(out.end(), block.begin(), block.end());
     }
-    for (const Rec& r : spec.records) {
-        const Bytes rec = EncodeRecord(spec.version, r, spec.version == 3 && spec.undoFlag != 0);
+    for (const Rec& r : layout.records) {
+        const Bytes rec = EncodeRecord(layout.version, r, layout.version == 3 && layout.undoFlag != 0);
         out.insert(out.end(), rec.begin(), rec.end());
     }
-    if (spec.diz) {
+    if (layout.diz) {
         const std::string lead = "@BEGIN_FILE_ID.DIZ";
         const std::string marker = "@END_FILE_ID.DIZ";
         out.insert(out.end(), lead.begin(), lead.end());
-        out.insert(out.end(), spec.diz->begin(), spec.diz->end());
+        out.insert(out.end(), layout.diz->begin(), layout.diz->end());
         out.insert(out.end(), marker.begin(), marker.end());
-        PutLE(out, spec.dizLength.value_or(static_cast<std::uint32_t>(spec.diz->size())), spec.version == 2 ? 4 : 2);
+        PutLE(out, layout.dizLength.value_or(static_cast<std::uint32_t>(layout.diz->size())), layout.version == 2 ? 4 : 2);
     }
     return out;
 }

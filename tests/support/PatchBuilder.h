@@ -17,7 +17,7 @@ struct Rec {
     Bytes undo;  // version 3.0 with undo data; zero bytes when left empty
 };
 
-struct PatchSpec {
+struct PatchLayout {
     int version = 1;  // 1, 2 or 3: method byte 0, 1 or 2
     std::string description;  // zero-padded (or cut) to 50 bytes
     std::uint32_t imageSize = 0;  // version 2.0
@@ -28,7 +28,7 @@ struct PatchSpec {
     std::optional<std::uint32_t> dizLength; // a stored length other than the text's
 };
 
-Bytes BuildPatch(const PatchSpec& spec);
+Bytes BuildPatch(const PatchLayout& layout);
 
 // One record, laid out as version (1, 2: 4-byte offset; 3: 8-byte offset, with undo bytes when withUndo).
 Bytes EncodeRecord(int version, const Rec& record, bool withUndo);

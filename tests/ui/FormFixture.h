@@ -59,10 +59,10 @@ protected:
     // A version 1.0 patch with one record, under the name given.
     std::string Patch(const std::string& name)
     {
-        testsupport::PatchSpec spec;
-        spec.records = {{4, {0xAA, 0xBB}, {}}};
+        testsupport::PatchLayout layout;
+        layout.records = {{4, {0xAA, 0xBB}, {}}};
         const std::string path = dir.File(name);
-        testsupport::WriteFile(path, testsupport::BuildPatch(spec));
+        testsupport::WriteFile(path, testsupport::BuildPatch(layout));
         return path;
     }
     std::vector<std::string> BoxTexts() const

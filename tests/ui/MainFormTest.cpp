@@ -199,10 +199,10 @@ TEST_F(MainForm, QuitDuringAnApplyIsRefusedAndTheApplyGoesOn)
 {
     const std::string image = dir.File("disc.bin");
     testsupport::WriteFile(image, testsupport::Bytes(64, 0));
-    testsupport::PatchSpec spec;
-    for (int i = 0; i < 8; ++i) spec.records.push_back({i * 4, {0x11, 0x22}, {}});
+    testsupport::PatchLayout layout;
+    for (int i = 0; i < 8; ++i) layout.records.push_back({i * 4, {0x11, 0x22}, {}});
     const std::string patch = dir.File("fix.kdx");
-    testsupport::WriteFile(patch, testsupport::BuildPatch(spec));
+    testsupport::WriteFile(patch, testsupport::BuildPatch(layout));
     ASSERT_EQ(Run([&] { frmMain.LoadPatch(patch); }), Outcome::Completed);
     edtImage.SetText(image);
 

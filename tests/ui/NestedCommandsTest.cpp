@@ -22,10 +22,10 @@ protected:
         otherPatch = Patch("other.kdx");
         testsupport::WriteFile(image, Bytes(64, 0));
         testsupport::WriteFile(otherImage, Bytes(64, 0x77));
-        testsupport::PatchSpec spec;
-        for (int i = 0; i < kRecords; ++i) spec.records.push_back({i * 8, {0x11, 0x22, 0x33}, {}});
+        testsupport::PatchLayout layout;
+        for (int i = 0; i < kRecords; ++i) layout.records.push_back({i * 8, {0x11, 0x22, 0x33}, {}});
         patch = dir.File("fix.kdx");
-        testsupport::WriteFile(patch, testsupport::BuildPatch(spec));
+        testsupport::WriteFile(patch, testsupport::BuildPatch(layout));
         expected = Bytes(64, 0);
         for (int i = 0; i < kRecords; ++i) {
             expected[i * 8] = 0x11;

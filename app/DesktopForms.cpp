@@ -1,4 +1,4 @@
-#include "DesktopForms.h"
+#include "app/DesktopForms.h"
 
 #include "platform/Dispatch.h"
 #include "ui/Designs.h"

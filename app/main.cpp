@@ -1,9 +1,9 @@
 // mendrix: the desktop program. Sets the title, creates the main window and
 // then the About window, runs the event loop until the main window has
 // closed, and ends with exit code 0.
-#include "DesktopForms.h"
+#include "app/DesktopForms.h"
 
-#include "engine/Association.h"
+#include "desktop/Association.h"
 #include "platform/CommandLine.h"
 #include "platform/Dispatch.h"
 #include "platform/Services.h"
@@ -32,9 +32,10 @@ int main(int argc, char** argv)
     }
     platform::qt::SetUpApplication(platform::kTitle, pngs);
     platform::SetCommandLine(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(), arguments);
-    uStd::SetAssociationIcons(std::move(iconFiles));
+    desktop::SetAssociationIcons(std::move(iconFiles));
 
     platform::qt::QtServices services;
+    services.associate = desktop::AssociateFileType;
     std::unique_ptr<app::DesktopForms> forms;
     const platform::Outcome created = platform::Dispatch([&] { forms = std::make_unique<app::DesktopForms>(); });
     if (created != platform::Outcome::Completed) return 1;  // its error box has been shown

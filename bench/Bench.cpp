@@ -1,7 +1,7 @@
-#include "Bench.h"
+#include "bench/Bench.h"
 
-#include "Plan.h"
-#include "Report.h"
+#include "bench/Plan.h"
+#include "bench/Report.h"
 
 #include <algorithm>
 #include <cstdio>

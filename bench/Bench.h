@@ -2,9 +2,9 @@
 // figures each run left.
 #pragma once
 
-#include "PatchFiles.h"
-#include "Process.h"
-#include "Workloads.h"
+#include "bench/PatchFiles.h"
+#include "bench/Process.h"
+#include "bench/Workloads.h"
 
 #include <cstdint>
 #include <string>

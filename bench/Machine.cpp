@@ -1,4 +1,4 @@
-#include "Machine.h"
+#include "bench/Machine.h"
 
 #include <cstdio>
 #include <fstream>

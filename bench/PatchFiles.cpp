@@ -1,4 +1,4 @@
-#include "PatchFiles.h"
+#include "bench/PatchFiles.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,7 +2,7 @@
 // format's tables (independent of the program's own patch writer).
 #pragma once
 
-#include "Workloads.h"
+#include "bench/Workloads.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Plan.h"
+#include "bench/Plan.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,7 +2,7 @@
 // command and the result it must leave.
 #pragma once
 
-#include "Bench.h"
+#include "bench/Bench.h"
 
 #include <cstdint>
 #include <string>

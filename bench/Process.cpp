@@ -1,4 +1,4 @@
-#include "Process.h"
+#include "bench/Process.h"
 
 #include <cerrno>
 #include <chrono>

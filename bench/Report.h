@@ -2,8 +2,8 @@
 // targets met or missed, and the figures block of RESULTS.md.
 #pragma once
 
-#include "Bench.h"
-#include "Machine.h"
+#include "bench/Bench.h"
+#include "bench/Machine.h"
 
 #include <cstdio>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Workloads.h"
+#include "bench/Workloads.h"
 
 #include <algorithm>
 #include <cstring>

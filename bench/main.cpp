@@ -1,7 +1,7 @@
 // mendrix-bench: times MENDRIX's apply, undo and make against the floor of
 // this machine and against peers, in one run, and checks every result.
-#include "Bench.h"
-#include "Report.h"
+#include "bench/Bench.h"
+#include "bench/Report.h"
 
 #include <CLI/CLI.hpp>
 

@@ -11,9 +11,9 @@
 // work_s (load + apply inside the process), pumps, ticks, pump_ns (the cost
 // of one pump call, timed afterwards over as many calls) and exits 0 when
 // the success box was shown, else 1.
-#include "engine/ApplyCommand.h"
-#include "engine/LoadPatch.h"
-#include "engine/Messages.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
+#include "commands/Messages.h"
 #include "platform/Dispatch.h"
 #include "platform/PumpThrottle.h"
 #include "platform/Services.h"
@@ -46,7 +46,7 @@ public:
 
     ModalResult MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons) override
     {
-        if (text == engine::text::kSuccess) succeeded = true;
+        if (text == commands::text::kSuccess) succeeded = true;
         else if (type == MsgDlgType::mtError) std::fprintf(stderr, "Error: %s\n", text.c_str());
         return buttons == MsgDlgButtons::mbYesNo ? ModalResult::mrYes : ModalResult::mrOk;
     }
@@ -81,17 +81,15 @@ int main(int argc, char** argv)
         return 2;
     }
     WindowPump ui;
-    platform::Form frmMain;
-    platform::Edit edtImage, edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls controls{frmMain, edtImage, edtKDX, infMemo, cbUndo};
+    platform::PatchWindow window;
+    platform::PatchControls controls = window.Controls();
+    commands::PatchState state;
 
     const auto t0 = std::chrono::steady_clock::now();
-    platform::Dispatch([&] { engine::LoadPatch(controls, argv[1]); });
-    edtImage.SetText(argv[2]);
-    cbUndo.SetChecked(argc == 4);
-    platform::Dispatch([&] { engine::btnApplyClick(controls); });
+    platform::Dispatch([&] { commands::LoadPatch(state, controls, argv[1]); });
+    window.edtImage.SetText(argv[2]);
+    window.cbUndo.SetChecked(argc == 4);
+    platform::Dispatch([&] { commands::btnApplyClick(state, controls); });
     const std::chrono::duration<double> work = std::chrono::steady_clock::now() - t0;
 
     // The pump's own cost: as many calls again, with nothing else in between.

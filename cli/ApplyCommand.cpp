@@ -1,9 +1,10 @@
-#include "Commands.h"
-#include "ProgressBar.h"
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
 
-#include "../engine/ApplyCommand.h"
-#include "../engine/LoadPatch.h"
-#include "../platform/Dispatch.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
+#include "platform/Controls.h"
+#include "platform/Dispatch.h"
 
 namespace cli {
 
@@ -11,11 +12,13 @@ int Apply(const ApplyOptions& options)
 {
     platform::console::ConsoleServices ui(options.answer);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
-    ui.onTick = [&bar] { bar.Tick(); };
+    commands::PatchState state;
+    ui.onTick = [&bar, &state] { bar.Tick(state.progress.done, state.progress.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
-    Window window;
+    platform::PatchWindow window;
     auto controls = window.Controls();
-    if (platform::Dispatch([&] { engine::LoadPatch(controls, options.patch); }) != platform::Outcome::Completed)
+    if (platform::Dispatch([&] { commands::LoadPatch(state, controls, options.patch); }) !=
+        platform::Outcome::Completed)
         return kExitFailed;
     // The window offers undo only for a patch with undo data; asked for
     // anyway, the patched bytes must not be written in its place.
@@ -27,7 +30,7 @@ int Apply(const ApplyOptions& options)
     }
     window.edtImage.SetText(options.image);
     window.cbUndo.SetChecked(options.undo);
-    const auto outcome = platform::Dispatch([&] { engine::btnApplyClick(controls); });
+    const auto outcome = platform::Dispatch([&] { commands::btnApplyClick(state, controls); });
     return outcome == platform::Outcome::Completed ? kExitOk : kExitFailed;
 }
 

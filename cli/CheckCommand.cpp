@@ -1,12 +1,8 @@
-#include "Commands.h"
+#include "cli/Commands.h"
 
-#include "../engine/ImageCheck.h"
-#include "../engine/InfoLines.h"
-#include "../engine/LoadPatch.h"
-#include "../engine/Messages.h"
-#include "../engine/VersionUnits.h"
-#include "../engine/uStd.h"
-#include "../platform/Dispatch.h"
+#include "commands/InfoLines.h"
+#include "commands/Messages.h"
+#include "kdx/ImageCheck.h"
 
 #include <cstdio>
 #include <string>
@@ -15,7 +11,7 @@ namespace cli {
 
 namespace {
 
-using engine::Labelled;
+using commands::Labelled;
 using std::to_string;
 
 void Print(const std::string& label, const std::string& value)
@@ -26,43 +22,43 @@ void Print(const std::string& label, const std::string& value)
 std::string Records(std::int64_t n) { return to_string(n) + (n == 1 ? " record" : " records"); }
 std::string Of(std::int64_t n, std::int64_t m) { return to_string(n) + " of " + Records(m); }
 
-void PrintBlock(const engine::ImageCheckResult& r)
+void PrintBlock(const kdx::ImageCheckResult& r)
 {
     const std::string where = "1024 Bytes at " + to_string(r.blockPosition);
     switch (r.block) {
-    case engine::BlockVerdict::NoneInVersion: return;
-    case engine::BlockVerdict::NotInPatch: Print("Block check", "off (the patch carries no block)"); return;
-    case engine::BlockVerdict::Passed: Print("Block check", "passed (" + where + ")"); return;
-    case engine::BlockVerdict::Differs:
+    case kdx::BlockVerdict::NoneInVersion: return;
+    case kdx::BlockVerdict::NotInPatch: Print("Block check", "off (the patch carries no block)"); return;
+    case kdx::BlockVerdict::Passed: Print("Block check", "passed (" + where + ")"); return;
+    case kdx::BlockVerdict::Differs:
         Print("Block check", "failed (the image does not hold the patch's " + where + ")");
         return;
-    case engine::BlockVerdict::ImageTooShort:
+    case kdx::BlockVerdict::ImageTooShort:
         Print("Block check", "failed (the image ends before " + where + ")");
         return;
     }
 }
 
-void PrintRecords(const engine::ImageCheckResult& r)
+void PrintRecords(const kdx::ImageCheckResult& r)
 {
     if (!r.walked) return;
     const std::string which = "record " + to_string(r.walk.records + 1);
     switch (r.walk.verdict) {
-    case engine::WalkVerdict::Fits:
+    case kdx::WalkVerdict::Fits:
         Print("Records", "passed (" + Records(r.walk.records) + ", ending at the end of the patch data)");
         return;
-    case engine::WalkVerdict::Damaged:
+    case kdx::WalkVerdict::Damaged:
         Print("Records", "failed (" + which + " is damaged: the records do not fit the patch data)");
         return;
-    case engine::WalkVerdict::NegativeOffset:
+    case kdx::WalkVerdict::NegativeOffset:
         Print("Records", "failed (" + which + " writes at a negative offset, outside of the image)");
         return;
-    case engine::WalkVerdict::OutOfReach:
+    case kdx::WalkVerdict::OutOfReach:
         Print("Records", "failed (" + which + " writes past the largest position a file can have)");
         return;
     }
 }
 
-void PrintState(const engine::ImageCheckResult& r)
+void PrintState(const kdx::ImageCheckResult& r)
 {
     if (!r.stateKnown) {
         Print("Image state", "unknown (the patch's records cannot be read)");
@@ -81,24 +77,19 @@ void PrintState(const engine::ImageCheckResult& r)
 int Check(const std::string& patchPath, const std::string& imagePath)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
-    Window window;
-    auto controls = window.Controls();
-    if (platform::Dispatch([&] { engine::LoadPatch(controls, patchPath); }) != platform::Outcome::Completed)
-        return kExitFailed;
+    const std::optional<kdx::Patch> loaded = ReadPatchOrSay(patchPath);
+    if (!loaded) return kExitFailed;
     const auto error = [](const std::string& text) {
         platform::MessageDlg(text, platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
         return kExitFailed;
     };
-    uStd::FileHandle image;
-    if (!uStd::OpenReadOnly(image, imagePath)) return error(engine::text::CantOpenImage(imagePath));
-    uStd::FileHandle patch;
-    if (!uStd::OpenReadOnly(patch, patchPath)) return error(engine::text::CantOpenPatch(patchPath));
-    const int method = uStd::ReadEncMethod(patch);
-    const engine::VersionUnit* unit = engine::UnitForMethod(method);
-    if (unit == nullptr || !engine::StillAsLoaded(patch, unit->Loaded(), patchPath))
-        return error(engine::text::PatchChanged(patchPath));
+    kdx::File image;
+    if (!kdx::OpenReadOnly(image, imagePath)) return error(commands::text::CantOpenImage(imagePath));
+    kdx::File patch;
+    if (!kdx::OpenReadOnly(patch, patchPath)) return error(commands::text::CantOpenPatch(patchPath));
+    if (!kdx::StillAsRead(patch, *loaded, patchPath)) return error(commands::text::PatchChanged(patchPath));
 
-    const engine::ImageCheckResult r = engine::CheckImage(method, patch, image);
+    const kdx::ImageCheckResult r = kdx::CheckImage(*loaded, patch, image);
     if (r.sizeChecked) {
         if (r.sizeMatches) Print("Image size", "passed (" + to_string(r.imageLength) + " Bytes)");
         else

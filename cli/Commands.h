@@ -2,9 +2,10 @@
 // 0 completed, 1 refused, cancelled or failed (after its message).
 #pragma once
 
-#include "../platform/Controls.h"
-#include "../platform/console/ConsoleServices.h"
+#include "kdx/Patch.h"
+#include "platform/console/ConsoleServices.h"
 
+#include <optional>
 #include <string>
 
 namespace cli {
@@ -13,15 +14,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// The main window's patch controls, held in memory for a terminal run.
-struct Window {
-    platform::Form frmMain;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls Controls() { return {frmMain, edtImage, edtKDX, infMemo, cbUndo}; }
-};
+// Reads a patch as the window's load does, with the load's message on failure.
+std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path);
 
 // The information lines, or with json the loaded facts as one JSON object.
 int Info(const std::string& patch, bool json);

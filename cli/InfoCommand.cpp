@@ -1,13 +1,10 @@
-#include "Commands.h"
+#include "cli/Commands.h"
 
-#include "../engine/LoadPatch.h"
-#include "../engine/Messages.h"
-#include "../engine/PatchFacts.h"
-#include "../engine/RecordApply.h"
-#include "../engine/VersionUnits.h"
-#include "../engine/uStd.h"
-#include "../platform/Dispatch.h"
-#include "../platform/MemoText.h"
+#include "commands/InfoLines.h"
+#include "commands/Messages.h"
+#include "commands/ResultTexts.h"
+#include "kdx/Walk.h"
+#include "platform/MemoText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,55 +26,39 @@ std::string Hex(const std::string& bytes)
     return out;
 }
 
-const char* RecordAreaName(const engine::WalkResult& walk, bool empty)
+// The facts of the patch as JSON; texts stored in it decoded from Windows-1252.
+int PrintJson(const kdx::Patch& patch)
 {
-    if (empty) return "empty";
-    switch (walk.verdict) {
-    case engine::WalkVerdict::Fits: return "sound";
-    case engine::WalkVerdict::Damaged: return "damaged";
-    case engine::WalkVerdict::NegativeOffset: return "negative offset";
-    case engine::WalkVerdict::OutOfReach: return "offset out of reach";
-    }
-    return "";
-}
-
-// The facts of the patch just loaded as JSON; texts decoded from Windows-1252.
-int PrintJson(const std::string& path)
-{
-    uStd::FileHandle patch;
-    if (!uStd::OpenReadOnly(patch, path)) {
-        platform::MessageDlg(engine::text::CantOpenKdx(path), platform::MsgDlgType::mtError,
+    kdx::File file;
+    if (!kdx::OpenReadOnly(file, patch.path)) {
+        platform::MessageDlg(commands::text::CantOpenKdx(patch.path), platform::MsgDlgType::mtError,
                              platform::MsgDlgButtons::mbOK);
         return kExitFailed;
     }
-    const int method = uStd::ReadEncMethod(patch);
-    // Only a patch changed since the load just now can fail here.
-    if (engine::UnitForMethod(method) == nullptr) {
-        platform::MessageDlg(engine::text::UnknownMethod(path), platform::MsgDlgType::mtWarning,
-                             platform::MsgDlgButtons::mbOK);
-        return kExitFailed;
-    }
-    const engine::PatchFacts facts = engine::FactsOf(method);
-    const bool empty = facts.patchDataLength <= 0;
-    const engine::WalkResult walk = empty ? engine::WalkResult{} : engine::WalkRecords(patch, facts.records);
+    const bool empty = patch.patchDataLength <= 0;
+    const kdx::WalkResult walk = empty ? kdx::WalkResult{} : kdx::WalkRecords(file, patch.Records());
 
     nlohmann::ordered_json j;
-    j["file"] = facts.path;
-    j["version"] = facts.version;
-    j["encodingMethod"] = facts.method;
-    j["fileLength"] = facts.fileLength;
-    j["patchDataLength"] = facts.patchDataLength;
+    j["file"] = patch.path;
+    j["version"] = patch.Version();
+    j["encodingMethod"] = patch.Method();
+    j["fileLength"] = patch.fileLength;
+    j["patchDataLength"] = patch.patchDataLength;
     // The text as the memo shows it: up to the first zero byte.
-    const std::string shown = facts.description.substr(0, facts.description.find('\0'));
-    j["description"] = {{"text", platform::Cp1252ToUtf8(shown, false)}, {"hex", Hex(facts.description)}};
-    j["undoData"] = facts.undoData;
-    j["blockCheck"] = facts.blockCheck;
-    j["blockPosition"] = facts.blockPosition >= 0 ? nlohmann::ordered_json(facts.blockPosition) : nullptr;
-    j["imageType"] = facts.giImage ? nlohmann::ordered_json(*facts.giImage ? "GI image" : "normal image") : nullptr;
-    j["imageSize"] = facts.imageSize ? nlohmann::ordered_json(*facts.imageSize) : nullptr;
-    j["fileIdDiz"] = facts.diz ? nlohmann::ordered_json(platform::Cp1252ToUtf8(*facts.diz, false)) : nullptr;
+    const std::string description = patch.Description();
+    const std::string shown = description.substr(0, description.find('\0'));
+    j["description"] = {{"text", platform::Cp1252ToUtf8(shown, false)}, {"hex", Hex(description)}};
+    j["undoData"] = patch.HasUndoData();
+    j["blockCheck"] = patch.BlockCheck();
+    j["blockPosition"] = patch.BlockCheck() ? nlohmann::ordered_json(patch.BlockPosition()) : nullptr;
+    j["imageType"] = patch.layout->hasFlags ? nlohmann::ordered_json(patch.GiImage() ? "GI image" : "normal image")
+                                            : nullptr;
+    j["imageSize"] = patch.layout->storesImageSize ? nlohmann::ordered_json(patch.ImageSize()) : nullptr;
+    j["fileIdDiz"] = patch.layout->dizLengthBytes > 0 && patch.ListsTrailer()
+                         ? nlohmann::ordered_json(platform::Cp1252ToUtf8(patch.diz.text, false))
+                         : nullptr;
     j["records"] = walk.records;
-    j["recordArea"] = RecordAreaName(walk, empty);
+    j["recordArea"] = empty ? "empty" : commands::WalkVerdictName(walk.verdict);
     // Paths are the system's bytes and need not be UTF-8.
     std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
     return kExitOk;
@@ -85,17 +66,15 @@ int PrintJson(const std::string& path)
 
 }  // namespace
 
-int Info(const std::string& patch, bool json)
+int Info(const std::string& path, bool json)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
-    Window window;
-    auto controls = window.Controls();
-    if (platform::Dispatch([&] { engine::LoadPatch(controls, patch); }) != platform::Outcome::Completed)
-        return kExitFailed;
-    if (json) return PrintJson(patch);
+    const std::optional<kdx::Patch> patch = ReadPatchOrSay(path);
+    if (!patch) return kExitFailed;
+    if (json) return PrintJson(*patch);
     // Patch bytes never reach the terminal raw: control bytes print as "?".
-    for (const std::string& line : platform::DisplayLines(window.infMemo.Lines()))
-        std::printf("%s\n", platform::Cp1252ToUtf8(line, true).c_str());
+    for (const std::string& line : platform::DisplayLines(commands::BuildInfoLines(*patch)))
+        std::printf("%s\n", platform::MemoLineToUtf8(line, true).c_str());
     return kExitOk;
 }
 

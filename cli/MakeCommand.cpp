@@ -1,10 +1,11 @@
-#include "Commands.h"
-#include "ProgressBar.h"
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
 
-#include "../engine/PatchWriter.h"
-#include "../platform/Abort.h"
-#include "../platform/Dispatch.h"
-#include "../platform/MemoText.h"
+#include "commands/ResultTexts.h"
+#include "kdx/PatchWriter.h"
+#include "platform/Abort.h"
+#include "platform/Dispatch.h"
+#include "platform/MemoText.h"
 
 #include <csignal>
 #include <string>
@@ -14,6 +15,19 @@ namespace cli {
 namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+// Keeps the figures for the bar and lets the terminal backend pump.
+class MakeObserver final : public kdx::Observer {
+public:
+    void Step(std::int64_t done, std::int64_t total) override
+    {
+        done_ = done;
+        total_ = total;
+        platform::ProcessMessages();
+    }
+    std::int64_t done_ = 0;
+    std::int64_t total_ = 0;
+};
 }  // namespace
 
 int Make(const MakeOptions& options)
@@ -24,9 +38,10 @@ int Make(const MakeOptions& options)
     // temporary file on the way out instead of leaving it behind.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    ui.onTick = [&bar] {
+    MakeObserver observer;
+    ui.onTick = [&bar, &observer] {
         if (gInterrupted != 0) platform::Abort();
-        bar.Tick();
+        bar.Tick(observer.done_, observer.total_);
     };
     ui.beforeMessage = [&bar] { bar.Clear(); };
     const auto error = [](const std::string& text) {
@@ -34,7 +49,7 @@ int Make(const MakeOptions& options)
         return kExitFailed;
     };
 
-    engine::PatchWriteOptions write;
+    kdx::PatchWriteOptions write;
     write.original = options.original;
     write.modified = options.modified;
     write.patch = options.output;
@@ -50,11 +65,11 @@ int Make(const MakeOptions& options)
     if (encoded == platform::Encoded::Unmappable)
         return error("The description holds characters that Windows-1252 cannot show.");
 
-    engine::PatchWriteResult result;
-    const platform::Outcome outcome = platform::Dispatch([&] { result = engine::WritePatch(write); });
+    kdx::PatchWriteResult result;
+    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::WritePatch(write, observer); });
     if (outcome == platform::Outcome::Aborted) return error("Interrupted, no patch written.");
     if (outcome == platform::Outcome::Failed) return kExitFailed;
-    if (!result.ok) return error(result.error);
+    if (!result.ok()) return error(commands::MakeErrorText(result));
     platform::MessageDlg("Patch written: version " + std::to_string(options.version) + ".0, " +
                              std::to_string(result.records) + " records, " +
                              std::to_string(result.patchDataLength) + " Bytes of patch-data, " +

@@ -1,6 +1,5 @@
-#include "ProgressBar.h"
+#include "cli/ProgressBar.h"
 
-#include "../engine/Progress.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -47,10 +46,7 @@ std::string ProgressBar::Line(std::int64_t done, std::int64_t total, double byte
     return line;
 }
 
-void ProgressBar::Tick()
-{
-    Tick(Clock::now(), engine::CurrentProgress.done, engine::CurrentProgress.total);
-}
+void ProgressBar::Tick(std::int64_t done, std::int64_t total) { Tick(Clock::now(), done, total); }
 
 void ProgressBar::Tick(Clock::time_point now, std::int64_t done, std::int64_t total)
 {

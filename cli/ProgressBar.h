@@ -21,8 +21,8 @@ public:
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
-    // Shows the engine's current progress when the last drawing is kInterval ago.
-    void Tick();
+    // Shows done of total bytes when the last drawing is kInterval ago.
+    void Tick(std::int64_t done, std::int64_t total);
     // The same with the time and the figures given. The first call of an
     // operation only starts its clock, so a short one never shows a bar.
     void Tick(Clock::time_point now, std::int64_t done, std::int64_t total);

@@ -1,5 +1,5 @@
 // mendrix-cli: the patch engine from a terminal.
-#include "Commands.h"
+#include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
 

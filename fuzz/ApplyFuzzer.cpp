@@ -3,9 +3,9 @@
 // input's first byte says. Holds when: the apply ends; its boxes are the
 // model's; on failure the image is byte for byte as before; on success it is
 // what the reference loop writes; nothing stays open, busy or hourglassed.
-#include "ApplyInput.h"
-#include "FuzzFiles.h"
-#include "ReferenceModel.h"
+#include "fuzz/ApplyInput.h"
+#include "fuzz/FuzzFiles.h"
+#include "fuzz/ReferenceModel.h"
 
 #include "engine/ApplyCommand.h"
 #include "engine/LoadPatch.h"

@@ -1,4 +1,4 @@
-#include "FuzzFiles.h"
+#include "fuzz/FuzzFiles.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Loads any byte string as a patch, the way the window does, and lists it.
 // Holds when: the load ends with exactly the box or the lines the reference
 // model works out, never with an unhandled error, and leaves no file open.
-#include "FuzzFiles.h"
-#include "ReferenceModel.h"
+#include "fuzz/FuzzFiles.h"
+#include "fuzz/ReferenceModel.h"
 
 #include "engine/LoadPatch.h"
 #include "engine/Messages.h"

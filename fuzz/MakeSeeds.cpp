@@ -4,7 +4,7 @@
 // The engine's own patch writer adds the patches it makes.
 //   make-seeds OUT   ->  OUT/load/*.kdx, OUT/apply/* (control byte + patch),
 //                        OUT/writer/* (options, texts, image shape, changes)
-#include "ApplyInput.h"
+#include "fuzz/ApplyInput.h"
 
 #include "engine/PatchWriter.h"
 #include "platform/fake/FakeServices.h"

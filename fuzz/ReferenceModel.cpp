@@ -1,4 +1,4 @@
-#include "ReferenceModel.h"
+#include "fuzz/ReferenceModel.h"
 
 #include "engine/Messages.h"
 

@@ -5,9 +5,9 @@
 // and applied to the original (by the engine and by the reference loop)
 // gives the changed image byte for byte; with undo data, the undo apply
 // gives the original back.
-#include "ApplyInput.h"
-#include "FuzzFiles.h"
-#include "ReferenceModel.h"
+#include "fuzz/ApplyInput.h"
+#include "fuzz/FuzzFiles.h"
+#include "fuzz/ReferenceModel.h"
 
 #include "engine/ApplyCommand.h"
 #include "engine/LoadPatch.h"

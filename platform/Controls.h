@@ -119,7 +119,11 @@ public:
     // Shows the window modally; returns once it has been closed (in memory: at once).
     virtual void ShowModal() { visible_ = true; ++modalShowings_; }
     // Closes the window; closing the main window ends the program.
-    virtual void Close() { visible_ = false; }
+    virtual void Close()
+    {
+        visible_ = false;
+        ++closes_;
+    }
     // Appends a plain entry to the window's system menu.
     virtual void AppendSystemMenu(const std::string& text, std::uint32_t command) { menu_.emplace_back(text, command); }
     // Lets files from the desktop be dropped on the window, or not.
@@ -127,6 +131,8 @@ public:
 
     bool Visible() const { return visible_; }
     int ModalShowings() const { return modalShowings_; }
+    // How often the form closed the window.
+    int Closes() const { return closes_; }
     const std::vector<MenuEntry>& SystemMenu() const { return menu_; }
     bool AcceptsFiles() const { return acceptsFiles_; }
     void SetBounds(const Bounds& bounds) { bounds_ = bounds; }
@@ -140,6 +146,7 @@ private:
     Bounds bounds_;
     bool visible_ = false;
     int modalShowings_ = 0;
+    int closes_ = 0;
     std::vector<MenuEntry> menu_;
     bool acceptsFiles_ = false;
 };
@@ -151,6 +158,17 @@ struct PatchControls {
     Edit& edtKDX;
     Memo& infMemo;
     CheckBox& cbUndo;
+};
+
+// Those parts held in memory: the window that a terminal run, the tests and
+// the fuzz targets load and apply through.
+struct PatchWindow {
+    Form frmMain;
+    Edit edtImage;
+    Edit edtKDX;
+    Memo infMemo;
+    CheckBox cbUndo;
+    PatchControls Controls() { return {frmMain, edtImage, edtKDX, infMemo, cbUndo}; }
 };
 
 }  // namespace platform

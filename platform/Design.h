@@ -3,7 +3,7 @@
 // these terms once; each backend builds its real widgets from them.
 #pragma once
 
-#include "Controls.h"
+#include "platform/Controls.h"
 
 #include <span>
 #include <vector>

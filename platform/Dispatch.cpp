@@ -1,7 +1,7 @@
-#include "Dispatch.h"
+#include "platform/Dispatch.h"
 
-#include "Abort.h"
-#include "Services.h"
+#include "platform/Abort.h"
+#include "platform/Services.h"
 
 #include <cstdio>
 

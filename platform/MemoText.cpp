@@ -1,4 +1,4 @@
-#include "MemoText.h"
+#include "platform/MemoText.h"
 
 #include <cstdint>
 
@@ -114,6 +114,23 @@ Encoded Utf8ToCp1252(const std::string& text, std::string& out)
     if (unmappable) return Encoded::Unmappable;
     out = bytes;
     return Encoded::Ok;
+}
+
+std::string MemoLineToUtf8(const std::string& line, bool sanitize)
+{
+    const std::string label = kFilenameLabel;
+    if (line.compare(0, label.size(), label) != 0) return Cp1252ToUtf8(line, sanitize);
+    const std::string path = line.substr(label.size());
+    std::string out = label;
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t at = i;
+        const std::int32_t cp = NextCodePoint(path, i);
+        // A path that is no UTF-8 is shown as the other lines are.
+        if (cp < 0) return Cp1252ToUtf8(line, sanitize);
+        if (sanitize && (cp < 0x20 || cp == 0x7F) && cp != '\t') out += '?';
+        else out.append(path, at, i - at);
+    }
+    return out;
 }
 
 }  // namespace platform

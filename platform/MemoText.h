@@ -1,6 +1,7 @@
 // How the information memo shows its entries, shared by every backend that
 // displays them: an entry ends at its first zero byte, its line breaks
-// (CR LF, CR or LF) start new lines, and bytes are Windows-1252.
+// (CR LF, CR or LF) start new lines, and the bytes that come from a patch
+// are Windows-1252, while the Filename line holds the system's own path.
 #pragma once
 
 #include <string>
@@ -22,5 +23,13 @@ std::string Cp1252ToUtf8(const std::string& bytes, bool sanitize);
 // lacks; out is left alone then.
 enum class Encoded { Ok, NotUtf8, Unmappable };
 Encoded Utf8ToCp1252(const std::string& text, std::string& out);
+
+// The label of the line that carries the patch's path.
+inline constexpr const char* kFilenameLabel = "Filename       : ";
+
+// A displayed line as UTF-8: the path of the Filename line is the system's
+// text (UTF-8) and stays as it is, unless it is no valid UTF-8; every other
+// line is decoded from Windows-1252. sanitize as for Cp1252ToUtf8.
+std::string MemoLineToUtf8(const std::string& line, bool sanitize);
 
 }  // namespace platform

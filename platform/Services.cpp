@@ -1,4 +1,4 @@
-#include "Services.h"
+#include "platform/Services.h"
 
 #include <stdexcept>
 
@@ -24,6 +24,12 @@ std::optional<std::string> Services::OpenFileDialog(const std::string&, const st
 }
 
 void Services::OpenURL(const std::string&) {}
+
+void Services::AssociateFileType(const std::string& extension, const std::string& programPath)
+{
+    if (!associate) throw std::runtime_error("This program cannot associate '" + extension + "' files here");
+    associate(extension, programPath);
+}
 
 void SetServices(Services* services) { gServices = services; }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -46,6 +47,13 @@ public:
     virtual std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter);
     // Asks the desktop to open a web address. Reports nothing, also on failure.
     virtual void OpenURL(const std::string& url);
+    // Makes programPath the program that opens files of the extension; ends
+    // with an exception whose text the general error box shows. Calls
+    // associate, which the program sets (the association is linked by the
+    // desktop program only); without it the request is refused.
+    virtual void AssociateFileType(const std::string& extension, const std::string& programPath);
+
+    std::function<void(const std::string& extension, const std::string& programPath)> associate;
 };
 
 // Installs the backend's services; the caller keeps ownership.

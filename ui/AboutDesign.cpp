@@ -1,6 +1,6 @@
-#include "Designs.h"
-#include "Pictures.h"
-#include "uAbout.h"
+#include "ui/Designs.h"
+#include "ui/Pictures.h"
+#include "ui/uAbout.h"
 
 namespace ui {
 

@@ -1,6 +1,6 @@
-#include "Designs.h"
-#include "Pictures.h"
-#include "uMain.h"
+#include "ui/Designs.h"
+#include "ui/Pictures.h"
+#include "ui/uMain.h"
 
 namespace ui {
 

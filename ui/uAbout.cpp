@@ -1,4 +1,4 @@
-#include "uAbout.h"
+#include "ui/uAbout.h"
 
 #include "platform/Services.h"
 

@@ -1,11 +1,9 @@
-#include "uMain.h"
+#include "ui/uMain.h"
 
-#include "uAbout.h"
+#include "ui/uAbout.h"
 
-#include "engine/ApplyCommand.h"
-#include "engine/Association.h"
-#include "engine/LoadPatch.h"
-#include "engine/PatchingState.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
 #include "platform/Abort.h"
 #include "platform/CommandLine.h"
 #include "platform/Services.h"
@@ -60,7 +58,7 @@ void TfrmMain::HandleDropFiles(const std::vector<std::string>& names)
 void TfrmMain::HandleSysCommand(std::uint32_t command)
 {
     if (command != AssociateCommand) return;
-    uStd::AssociateFileType("kdx", exePath_);
+    platform::Ui().AssociateFileType("kdx", exePath_);
     platform::MessageDlg(text::kAssociated, MsgDlgType::mtInformation, MsgDlgButtons::mbOK);
 }
 
@@ -79,7 +77,7 @@ void TfrmMain::btnAboutClick() { about_.ShowModal(); }
 
 void TfrmMain::btnCloseClick()
 {
-    if (engine::Patching) {
+    if (state_.Patching) {
         platform::MessageDlg(text::kStillPatchingQuit, MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
         platform::Abort();
     }
@@ -90,8 +88,8 @@ void TfrmMain::btnCloseClick()
     controls_.frmMain.Close();
 }
 
-void TfrmMain::btnApplyClick() { engine::btnApplyClick(controls_); }
+void TfrmMain::btnApplyClick() { commands::btnApplyClick(state_, controls_); }
 
-void TfrmMain::LoadPatch(const std::string& path) { engine::LoadPatch(controls_, path); }
+void TfrmMain::LoadPatch(const std::string& path) { commands::LoadPatch(state_, controls_, path); }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 // and routes each event to its handler through platform::Dispatch.
 #pragma once
 
+#include "commands/PatchState.h"
 #include "platform/Controls.h"
 
 #include <array>
@@ -64,9 +65,13 @@ public:
     // The running program's full path, taken by FormCreate.
     const std::string& ExePath() const { return exePath_; }
     platform::PatchControls& Controls() { return controls_; }
+    // The last loads, the busy flag and the saved cursor of this window's commands.
+    commands::PatchState& State() { return state_; }
+    bool Patching() const { return state_.Patching; }
 
 private:
     platform::PatchControls controls_;
+    commands::PatchState state_;
     TfrmAbout& about_;
     std::string exePath_;
 };

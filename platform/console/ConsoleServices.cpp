@@ -1,6 +1,6 @@
-#include "ConsoleServices.h"
+#include "platform/console/ConsoleServices.h"
 
-#include "../PumpThrottle.h"
+#include "platform/PumpThrottle.h"
 
 #include <string>
 #include <unistd.h>

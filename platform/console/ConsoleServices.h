@@ -2,7 +2,7 @@
 // "Caption: text", questions are answered by --yes/--no or at the terminal.
 #pragma once
 
-#include "../Services.h"
+#include "platform/Services.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "FakeServices.h"
+#include "platform/fake/FakeServices.h"
 
 namespace platform::fake {
 

@@ -2,7 +2,7 @@
 // counts pumps, so the form logic is tested without a window.
 #pragma once
 
-#include "../Services.h"
+#include "platform/Services.h"
 
 #include <deque>
 #include <functional>

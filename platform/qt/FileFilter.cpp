@@ -1,4 +1,4 @@
-#include "FileFilter.h"
+#include "platform/qt/FileFilter.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
-#include "MessageBox.h"
+#include "platform/qt/MessageBox.h"
 
-#include "QtServices.h"
+#include "platform/qt/QtServices.h"
 
 #include <QPushButton>
 

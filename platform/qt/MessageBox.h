@@ -3,7 +3,7 @@
 // the window manager answers nothing (mrNone).
 #pragma once
 
-#include "../Services.h"
+#include "platform/Services.h"
 
 #include <QMessageBox>
 

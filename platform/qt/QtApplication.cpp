@@ -1,4 +1,4 @@
-#include "QtApplication.h"
+#include "platform/qt/QtApplication.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "QtControls.h"
+#include "platform/qt/QtControls.h"
 
-#include "../MemoText.h"
+#include "platform/MemoText.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -43,7 +43,7 @@ void QtEdit::Show() { widget_->setText(QFile::decodeName(QByteArray::fromStdStri
 void QtMemo::Show()
 {
     QStringList shown;
-    for (const std::string& line : DisplayLines(Lines())) shown += QString::fromStdString(Cp1252ToUtf8(line, false));
+    for (const std::string& line : DisplayLines(Lines())) shown += QString::fromStdString(MemoLineToUtf8(line, false));
     widget_->setPlainText(shown.join('\n'));
 }
 

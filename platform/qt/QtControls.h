@@ -2,8 +2,8 @@
 // control and mirrors every change into its widget.
 #pragma once
 
-#include "../Controls.h"
-#include "../Design.h"
+#include "platform/Controls.h"
+#include "platform/Design.h"
 
 #include <QColor>
 #include <QFont>

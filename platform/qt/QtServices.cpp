@@ -1,7 +1,7 @@
-#include "QtServices.h"
+#include "platform/qt/QtServices.h"
 
-#include "FileFilter.h"
-#include "MessageBox.h"
+#include "platform/qt/FileFilter.h"
+#include "platform/qt/MessageBox.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -2,8 +2,8 @@
 // dialog, the throttled pump, the busy cursor and the URL opener.
 #pragma once
 
-#include "../PumpThrottle.h"
-#include "../Services.h"
+#include "platform/PumpThrottle.h"
+#include "platform/Services.h"
 
 #include <memory>
 

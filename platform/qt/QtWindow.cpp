@@ -1,6 +1,6 @@
-#include "QtWindow.h"
+#include "platform/qt/QtWindow.h"
 
-#include "../Jpeg.h"
+#include "platform/Jpeg.h"
 
 #include <QCheckBox>
 #include <QEventLoop>

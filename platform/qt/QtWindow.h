@@ -5,9 +5,9 @@
 // context menus of its edits and memo.
 #pragma once
 
-#include "../Design.h"
-#include "QtControls.h"
-#include "Widgets.h"
+#include "platform/Design.h"
+#include "platform/qt/QtControls.h"
+#include "platform/qt/Widgets.h"
 
 #include <QPointer>
 

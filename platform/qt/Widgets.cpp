@@ -1,6 +1,6 @@
-#include "Widgets.h"
+#include "platform/qt/Widgets.h"
 
-#include "../Dispatch.h"
+#include "platform/Dispatch.h"
 
 #include <QContextMenuEvent>
 #include <QDropEvent>

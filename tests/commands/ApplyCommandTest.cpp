@@ -1,5 +1,5 @@
 // The Apply command: refusals, questions, the busy state, success and reset.
-#include "CommandFixture.h"
+#include "tests/commands/CommandFixture.h"
 #include "engine/Messages.h"
 #include "tests/support/SmallDisk.h"
 

@@ -1,5 +1,5 @@
 // Loading a patch into the window: refusals, the memo, the undo box.
-#include "CommandFixture.h"
+#include "tests/commands/CommandFixture.h"
 #include "engine/Messages.h"
 
 using namespace testsupport;

@@ -1,6 +1,6 @@
 // The About window on the real widgets: its design, its placement on the
 // first and later showings, the label's look, the address and closing.
-#include "QtFixture.h"
+#include "tests/qt/QtFixture.h"
 
 #include "app/DesktopForms.h"
 #include "platform/CommandLine.h"

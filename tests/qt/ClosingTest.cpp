@@ -1,7 +1,7 @@
 // Closing the main window while an apply writes: nothing is asked, the
 // apply runs to its end, and then the event loop ends with 0. Runs the
 // application's own event loop, so it needs a process of its own.
-#include "QtFixture.h"
+#include "tests/qt/QtFixture.h"
 
 #include "app/DesktopForms.h"
 #include "engine/PatchingState.h"

@@ -1,6 +1,6 @@
 // The main window on the real widgets: its design, hints, drops, the
 // context menu and one whole Apply with the boxes answered.
-#include "QtFixture.h"
+#include "tests/qt/QtFixture.h"
 
 #include "app/DesktopForms.h"
 #include "engine/PatchingState.h"

@@ -1,6 +1,6 @@
 // The Qt backend's services: message boxes, the shared open-file dialog,
 // the throttled pump and the busy cursor.
-#include "QtFixture.h"
+#include "tests/qt/QtFixture.h"
 
 #include "platform/qt/FileFilter.h"
 #include "platform/qt/QtServices.h"

@@ -1,4 +1,4 @@
-#include "PatchBuilder.h"
+#include "tests/support/PatchBuilder.h"
 
 namespace testsupport {
 

@@ -1,6 +1,6 @@
-#include "RunProgram.h"
+#include "tests/support/RunProgram.h"
 
-#include "TempFiles.h"
+#include "tests/support/TempFiles.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

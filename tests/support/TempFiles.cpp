@@ -1,4 +1,4 @@
-#include "TempFiles.h"
+#include "tests/support/TempFiles.h"
 
 #include <cstdlib>
 #include <fstream>

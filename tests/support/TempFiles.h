@@ -1,7 +1,7 @@
 // Temporary folders and whole-file reads and writes for tests.
 #pragma once
 
-#include "PatchBuilder.h"
+#include "tests/support/PatchBuilder.h"
 
 #include <filesystem>
 #include <string>

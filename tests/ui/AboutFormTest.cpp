@@ -1,5 +1,5 @@
 // The About window's handlers through the fake backend.
-#include "FormFixture.h"
+#include "tests/ui/FormFixture.h"
 
 using platform::Outcome;
 using namespace uitest;

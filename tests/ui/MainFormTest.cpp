@@ -1,5 +1,5 @@
 // The main window's handlers through the fake backend.
-#include "FormFixture.h"
+#include "tests/ui/FormFixture.h"
 
 #include "engine/Messages.h"
 

@@ -1,7 +1,7 @@
 // The window's commands run nested inside an apply (its pump lets them in):
 // each is refused or harmless, and the apply still writes every record,
 // whether the command comes at the first record, in the middle or at the las
-#include "FormFixture.h"
+#include "tests/ui/FormFixture.h"
 
 #include "engine/uStd.h"
 

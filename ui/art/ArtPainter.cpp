@@ -1,4 +1,4 @@
-#include "ArtPainter.h"
+#include "ui/art/ArtPainter.h"
 
 #include <QConicalGradient>
 #include <QFont>

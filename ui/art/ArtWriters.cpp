@@ -1,4 +1,4 @@
-#include "ArtPainter.h"
+#include "ui/art/ArtPainter.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -5,7 +5,7 @@
 // and the web label sit exactly over their places.
 //
 // Usage: mendrix-art OUTPUT_FOLDER
-#include "ArtPainter.h"
+#include "ui/art/ArtPainter.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,0 +1,23 @@
+// What a user reads of a library result: the one place where the values
+// that kdx/ returns become sentences.
+#pragma once
+
+#include "kdx/Apply.h"
+#include "kdx/PatchWriter.h"
+#include "kdx/Walk.h"
+
+#include <string>
+
+namespace commands {
+
+// The error box of an apply that wrote nothing or failed; empty for Written.
+std::string ApplyErrorText(const kdx::ApplyResult& result);
+
+// Why no patch was written; empty for Written.
+std::string MakeErrorText(const kdx::PatchWriteResult& result);
+
+// The state of a record area in one or two words: "sound", "damaged",
+// "negative offset", "offset out of reach".
+const char* WalkVerdictName(kdx::WalkVerdict verdict);
+
+}  // namespace commands

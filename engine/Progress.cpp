@@ -1,7 +1,0 @@
-#include "Progress.h"
-
-namespace engine {
-
-Progress CurrentProgress;
-
-}  // namespace engine

@@ -1,0 +1,73 @@
+#include "kdx/Apply.h"
+
+#include "kdx/ImageWriter.h"
+#include "kdx/Walk.h"
+
+namespace kdx {
+
+namespace {
+
+ApplyResult Failed(ApplyStatus status, std::string reason = {}, std::int64_t record = 0)
+{
+    return {status, std::move(reason), record};
+}
+
+// Reserves the place of every record that writes, before the first write.
+bool ReserveSpace(File& patch, const RecordFormat& format, ImageWriter& writer)
+{
+    RecordReader reader(patch, format);
+    Record record;
+    while (reader.Next(record) == RecordReader::Status::Record)
+        if (!writer.Reserve(record.offset, record.count)) return false;
+    return writer.EndReservation();
+}
+
+}  // namespace
+
+ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, std::int64_t patchDataLength,
+                         Write which, Observer& observer)
+{
+    if (patchDataLength <= 0) return Failed(ApplyStatus::NoPatchData);
+
+    const WalkResult walk = WalkRecords(patch, format);
+    if (walk.verdict == WalkVerdict::Damaged) return Failed(ApplyStatus::Damaged, {}, walk.records + 1);
+    if (walk.verdict == WalkVerdict::NegativeOffset || walk.verdict == WalkVerdict::OutOfReach)
+        return Failed(ApplyStatus::OutsideImage, {}, walk.records + 1);
+
+    ImageWriter writer(image);
+    if (!writer.Begin(walk.writeEnd, walk.BackToBack())) return Failed(ApplyStatus::WriteFailed, writer.ErrorText());
+    if (writer.NeedsReservation() && !ReserveSpace(patch, format, writer))
+        return Failed(ApplyStatus::WriteFailed, writer.ErrorText());
+
+    RecordReader reader(patch, format);
+    Record record;
+    const std::int64_t total = format.end - format.start;
+    std::int64_t written = 0;
+    for (;;) {
+        const RecordReader::Status status = reader.Next(record);
+        if (status == RecordReader::Status::End) break;
+        // The walk passed, so only a patch changed under the lock lands here.
+        if (status == RecordReader::Status::Damaged) {
+            writer.Finish();
+            return Failed(ApplyStatus::Damaged, {}, written + 1);
+        }
+        const std::uint8_t* bytes = which == Write::Undo && record.undo != nullptr ? record.undo : record.patched;
+        if (!writer.Write(record.offset, bytes, record.count)) {
+            std::string reason = writer.ErrorText();
+            writer.Finish();
+            return Failed(ApplyStatus::WriteFailed, std::move(reason));
+        }
+        ++written;
+        observer.Step(reader.Position() - format.start, total);
+    }
+    if (!writer.Finish()) return Failed(ApplyStatus::WriteFailed, writer.ErrorText());
+    return {};
+}
+
+ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, Write which, Observer& observer)
+{
+    const RecordFormat format = which == Write::Undo ? loaded.Records(true) : loaded.Records();
+    return ApplyRecords(patch, image, format, loaded.patchDataLength, which, observer);
+}
+
+}  // namespace kdx

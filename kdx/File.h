@@ -1,0 +1,101 @@
+// Files as the library uses them: plain OS handles with explicit 64-bit
+// positions, opened with no sharing, closed when the object goes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kdx {
+
+enum class SeekOrigin { Begin, Current, End };
+
+// A memory map of an open file, read/write and shared; unmapped on destruction.
+class MappedRegion {
+public:
+    MappedRegion() = default;
+    ~MappedRegion();
+    MappedRegion(const MappedRegion&) = delete;
+    MappedRegion& operator=(const MappedRegion&) = delete;
+
+    std::uint8_t* Data() const { return data_; }
+    std::int64_t Size() const { return size_; }
+    // Unmaps; false (with errno kept) when the system refused.
+    bool Unmap();
+
+private:
+    friend class File;
+    std::uint8_t* data_ = nullptr;
+    std::int64_t size_ = 0;
+};
+
+class File {
+public:
+    static constexpr int kInvalid = -1;
+
+    File() = default;
+    ~File() { Close(); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool IsOpen() const { return fd_ != kInvalid; }
+    int Native() const { return fd_; }
+
+    // Opens an existing file (never a directory) with no sharing. Closes
+    // what the handle held before. False, with the handle invalid, on failure.
+    bool Open(const std::string& path, bool writable);
+    // Creates a new file for reading and writing with no sharing; false when
+    // the name exists already or the file cannot be made (errno in LastError).
+    bool Create(const std::string& path);
+    // Closes; false when the system reported an error (the handle is invalid afterwards anyway).
+    bool Close();
+
+    // The new position from the start, or -1 when the positioning failed.
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin);
+    // Reads up to n bytes at the current position, looping over short reads;
+    // the count read (less at the end of the file), or -1 on an error.
+    std::int64_t Read(void* buffer, std::int64_t n);
+    // The same at an explicit position; the file position is not used.
+    std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t n);
+    // Writes all n bytes at the position; false on an error or a short write.
+    bool WriteAt(std::int64_t position, const void* buffer, std::int64_t n);
+    // Makes what was written durable on disk; false on an error.
+    bool Sync();
+    // The file's length, or -1.
+    std::int64_t Length();
+    // True when fewer blocks are allocated than the length needs (holes).
+    bool IsSparse() const;
+    // Reserves disk space for the bytes [offset, offset + length), growing the
+    // file to their end when it is shorter. 0, or the system's error number.
+    int Reserve(std::int64_t offset, std::int64_t length);
+    // Makes the file length bytes long (cutting or growing it sparse); false on an error.
+    bool SetLength(std::int64_t length);
+    // Maps [0, length) of the file read/write. False when mapping is not possible.
+    bool Map(std::int64_t length, MappedRegion& region);
+
+    // The system's reason for the last failure, as text, and as its number.
+    std::string LastErrorText() const;
+    int LastError() const { return lastError_; }
+
+private:
+    int fd_ = kInvalid;
+    int lastError_ = 0;
+};
+
+// Opens an existing file read-only with no sharing; true when the handle is valid.
+bool OpenReadOnly(File& file, const std::string& path);
+// Opens an existing file for reading and writing with no sharing (never creates it).
+bool OpenReadWrite(File& file, const std::string& path);
+
+// The text of a system error number.
+std::string SystemErrorText(int error);
+
+// Gives a file a new name, replacing a file of that name. 0, or the error number.
+int RenameFile(const std::string& from, const std::string& to);
+// Makes the folder that holds path durable (a rename in it survives a crash).
+// 0, or the error number; 0 also where the system has no such call.
+int SyncFolderOf(const std::string& path);
+// Removes a file. 0, or the error number.
+int RemoveFile(const std::string& path);
+
+}  // namespace kdx

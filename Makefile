@@ -34,11 +34,11 @@ sanitize: deps
 	@cmake --build $(SAN_BUILD)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j2
 
-# clang-tidy over engine/ with the checked-in .clang-tidy: any warning fails.
+# clang-tidy over kdx/, commands/ and desktop/ with the checked-in .clang-tidy: any warning fails.
 tidy: configure
-	@run-clang-tidy-14 -p $(BUILD) -quiet -j2 '$(CURDIR)/engine/.*\.cpp$$' >$(BUILD)/tidy.log 2>&1 || \
-		{ grep -E -A3 'warning:|error:' $(BUILD)/tidy.log; echo "tidy: engine/ has findings"; exit 1; }
-	@echo "tidy: engine/ clean"
+	@run-clang-tidy-14 -p $(BUILD) -quiet -j2 '$(CURDIR)/(kdx|commands|desktop)/.*\.cpp$$' >$(BUILD)/tidy.log 2>&1 || \
+		{ grep -E -A3 'warning:|error:' $(BUILD)/tidy.log; echo "tidy: kdx/, commands/ or desktop/ has findings"; exit 1; }
+	@echo "tidy: kdx/, commands/ and desktop/ clean"
 
 # Each libFuzzer target for FUZZ_SECONDS on its corpus (clang, ASan + UBSan).
 fuzz: deps

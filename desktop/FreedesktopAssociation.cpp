@@ -169,7 +169,10 @@ void AssociateFreedesktop(const XdgFolders& folders, const std::string& extensio
     errno = 0;
     const std::optional<std::string> before = ReadTextFile(list);
     // A list that cannot be read is never replaced: its entries would be lost.
-    if (!before) Refuse("Can't read", list, errno != 0 ? errno : EIO);
+    if (!before) {
+        std::error_code ec;
+        Refuse("Can't read", list, fs::is_directory(list, ec) ? EISDIR : errno != 0 ? errno : EIO);
+    }
     RequireWritten(list, WithDefaultApplication(*before, MimeTypeFor(extension), kDesktopId));
 
     // The desktop's counterpart of telling the shell: rebuild the caches that

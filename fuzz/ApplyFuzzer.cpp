@@ -7,11 +7,10 @@
 #include "fuzz/FuzzFiles.h"
 #include "fuzz/ReferenceModel.h"
 
-#include "engine/ApplyCommand.h"
-#include "engine/LoadPatch.h"
-#include "engine/Messages.h"
-#include "engine/PatchingState.h"
-#include "engine/uStd.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
+#include "commands/Messages.h"
+#include "tests/support/TempFiles.h"
 #include "platform/Dispatch.h"
 #include "platform/fake/FakeServices.h"
 
@@ -58,29 +57,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     platform::fake::FakeServices ui;
     ui.onBox = [&](const platform::fake::Box& box) {
-        if (box.text == engine::text::kSizeQuestion)
+        if (box.text == commands::text::kSizeQuestion)
             ui.answers = {answers.sizeYes ? ModalResult::mrYes : ModalResult::mrNo};
-        if (box.text == engine::text::kBlockQuestion)
+        if (box.text == commands::text::kBlockQuestion)
             ui.answers = {answers.blockYes ? ModalResult::mrNone : ModalResult::mrNo};
     };
-    platform::Form frmMain;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls window{frmMain, edtImage, edtKDX, infMemo, cbUndo};
+    commands::PatchState state;
+    platform::PatchWindow w;
+    auto window = w.Controls();
 
-    const Outcome loaded = platform::Dispatch([&] { engine::LoadPatch(window, patchPath); });
+    const Outcome loaded = platform::Dispatch([&] { commands::LoadPatch(state, window, patchPath); });
     const fuzzref::LoadModel loadModel = fuzzref::ModelLoad(patch, patchPath);
     Require((loaded == Outcome::Completed) == loadModel.loaded, "the load differs from the model's");
     ui.boxes.clear();
 
-    edtImage.SetText(imagePath);
-    cbUndo.SetChecked(answers.undoTicked);
-    const Outcome applied = platform::Dispatch([&] { engine::btnApplyClick(window); });
+    w.edtImage.SetText(imagePath);
+    w.cbUndo.SetChecked(answers.undoTicked);
+    const Outcome applied = platform::Dispatch([&] { commands::btnApplyClick(state, window); });
 
-    Require(!engine::Patching, "still patching after the apply");
-    Require(!uStd::PatchFile.IsOpen() && !uStd::ImageFile.IsOpen(), "a file was left open");
+    Require(!state.Patching, "still patching after the apply");
+    Require(!testsupport::HeldOpen(patchPath) && !testsupport::HeldOpen(imagePath), "a file was left open");
     Require(ui.cursor == platform::crDefault, "the cursor was not restored");
     std::vector<std::string> boxes;
     for (const auto& box : ui.boxes) boxes.push_back(box.text);
@@ -89,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loadModel.loaded) {
         // Without a patch in the edit the Apply command refuses at once.
         Require(applied == Outcome::Aborted, "an apply without a patch went on");
-        Require(boxes == std::vector<std::string>{engine::text::kSelectKdx}, "the refusal is wrong");
+        Require(boxes == std::vector<std::string>{commands::text::kSelectKdx}, "the refusal is wrong");
         Require(after == image, "an apply without a patch changed the image");
         return 0;
     }

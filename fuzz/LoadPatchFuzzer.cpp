@@ -4,9 +4,9 @@
 #include "fuzz/FuzzFiles.h"
 #include "fuzz/ReferenceModel.h"
 
-#include "engine/LoadPatch.h"
-#include "engine/Messages.h"
-#include "engine/uStd.h"
+#include "commands/LoadPatch.h"
+#include "commands/Messages.h"
+#include "tests/support/TempFiles.h"
 #include "platform/Dispatch.h"
 #include "platform/MemoText.h"
 #include "platform/fake/FakeServices.h"
@@ -19,20 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzfiles::Write(path, data, size);
 
     platform::fake::FakeServices ui;
-    platform::Form frmMain;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls window{frmMain, edtImage, edtKDX, infMemo, cbUndo};
+    commands::PatchState state;
+    platform::PatchWindow w;
+    auto window = w.Controls();
+    platform::Edit& edtKDX = w.edtKDX;
+    platform::Memo& infMemo = w.infMemo;
+    platform::CheckBox& cbUndo = w.cbUndo;
     edtKDX.SetText("earlier.kdx");
     cbUndo.SetEnabled(true);
 
-    const platform::Outcome outcome = platform::Dispatch([&] { engine::LoadPatch(window, path); });
+    const platform::Outcome outcome = platform::Dispatch([&] { commands::LoadPatch(state, window, path); });
     const fuzzref::LoadModel model = fuzzref::ModelLoad(fuzzfiles::Bytes(data, data + size), path);
 
     Require(outcome != platform::Outcome::Failed, "the load ended with an unhandled error");
-    Require(!uStd::PatchFile.IsOpen(), "the patch was left open");
+    Require(!testsupport::HeldOpen(path), "the patch was left open");
     std::vector<std::string> boxes;
     for (const auto& box : ui.boxes) boxes.push_back(box.text);
     Require(boxes == model.boxes, "the boxes differ from the model's");
@@ -43,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(cbUndo.Enabled() == model.undoEnabled, "the undo box is wrong");
         // What a window or a terminal shows of the lines.
         for (const std::string& line : platform::DisplayLines(infMemo.Lines())) {
-            (void)platform::Cp1252ToUtf8(line, true);
-            (void)platform::Cp1252ToUtf8(line, false);
+            (void)platform::MemoLineToUtf8(line, true);
+            (void)platform::MemoLineToUtf8(line, false);
         }
     } else {
         Require(!cbUndo.Enabled(), "a refused load left the undo box enabled");
         // Not a patch at all: the fields are cleared; a method not handled keeps them.
-        const bool cleared = model.boxes[0] == engine::text::NoValidKdx(path);
+        const bool cleared = model.boxes[0] == commands::text::NoValidKdx(path);
         Require(edtKDX.Text() == (cleared ? "" : "earlier.kdx"), "the patch edit is wrong after a refusal");
     }
     return 0;

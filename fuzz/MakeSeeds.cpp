@@ -1,12 +1,12 @@
 // Writes the seed corpora of the fuzz targets: patches of every version and
 // every shape the format allows, built byte by byte by the test builder,
 // and a few damaged ones named after their defect.
-// The engine's own patch writer adds the patches it makes.
+// The library's own patch writer adds the patches it makes.
 //   make-seeds OUT   ->  OUT/load/*.kdx, OUT/apply/* (control byte + patch),
 //                        OUT/writer/* (options, texts, image shape, changes)
 #include "fuzz/ApplyInput.h"
 
-#include "engine/PatchWriter.h"
+#include "kdx/PatchWriter.h"
 #include "platform/fake/FakeServices.h"
 #include "tests/support/PatchBuilder.h"
 
@@ -144,7 +144,7 @@ std::vector<std::pair<std::string, Bytes>> WriterInputs()
     };
 }
 
-// Patches made by the engine's writer from an image and a changed copy.
+// Patches made by the library's writer from an image and a changed copy.
 std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem::path& scratch)
 {
     platform::fake::FakeServices ui;
@@ -164,7 +164,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
     std::vector<std::pair<std::string, Bytes>> out;
     for (int version = 1; version <= 3; ++version) {
         for (const bool extras : {false, true}) {
-            engine::PatchWriteOptions o;
+            kdx::PatchWriteOptions o;
             o.original = (scratch / "original.bin").string();
             o.modified = (scratch / "modified.bin").string();
             o.patch = (scratch / "made.kdx").string();
@@ -174,8 +174,9 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
             o.blockCheck = extras && version == 3;
             if (extras && version > 1) o.dizPath = (scratch / "file_id.diz").string();
             std::filesystem::remove(o.patch);
-            const engine::PatchWriteResult r = engine::WritePatch(o);
-            if (!r.ok) throw std::runtime_error("the writer refused a seed: " + r.error);
+            kdx::NoObserver none;
+            const kdx::PatchWriteResult r = kdx::WritePatch(o, none);
+            if (!r.ok()) throw std::runtime_error("the writer refused a seed (status " + std::to_string(static_cast<int>(r.status)) + ")");
             std::ifstream f(o.patch, std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
             out.emplace_back("made_v" + std::to_string(version) + (extras ? "_extras.kdx" : ".kdx"), bytes);

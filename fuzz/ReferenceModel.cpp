@@ -1,13 +1,13 @@
 #include "fuzz/ReferenceModel.h"
 
-#include "engine/Messages.h"
+#include "commands/Messages.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace fuzzref {
 
-namespace text = engine::text;
+namespace text = commands::text;
 
 namespace {
 

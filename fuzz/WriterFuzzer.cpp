@@ -9,11 +9,11 @@
 #include "fuzz/FuzzFiles.h"
 #include "fuzz/ReferenceModel.h"
 
-#include "engine/ApplyCommand.h"
-#include "engine/LoadPatch.h"
-#include "engine/PatchWriter.h"
-#include "engine/PatchingState.h"
-#include "engine/uStd.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
+#include "commands/ResultTexts.h"
+#include "kdx/PatchWriter.h"
+#include "tests/support/TempFiles.h"
 #include "platform/Dispatch.h"
 #include "platform/fake/FakeServices.h"
 
@@ -39,15 +39,6 @@ private:
     std::size_t at_ = 0;
 };
 
-struct Window {
-    platform::Form frmMain;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls controls{frmMain, edtImage, edtKDX, infMemo, cbUndo};
-};
-
 // Applies the patch to a scratch copy of image through the window's commands;
 // the image afterwards, with every box shown on the way.
 Bytes ApplyThroughWindow(const std::string& patch, const Bytes& image, bool undo, std::vector<std::string>& boxes)
@@ -55,12 +46,14 @@ Bytes ApplyThroughWindow(const std::string& patch, const Bytes& image, bool undo
     const std::string path = fuzzfiles::Scratch("target.bin");
     fuzzfiles::Write(path, image.data(), image.size());
     platform::fake::FakeServices ui;
-    Window w;
-    Require(platform::Dispatch([&] { engine::LoadPatch(w.controls, patch); }) == Outcome::Completed,
+    commands::PatchState state;
+    platform::PatchWindow w;
+    auto controls = w.Controls();
+    Require(platform::Dispatch([&] { commands::LoadPatch(state, controls, patch); }) == Outcome::Completed,
             "a written patch does not load");
     w.edtImage.SetText(path);
     w.cbUndo.SetChecked(undo);
-    Require(platform::Dispatch([&] { engine::btnApplyClick(w.controls); }) == Outcome::Completed,
+    Require(platform::Dispatch([&] { commands::btnApplyClick(state, controls); }) == Outcome::Completed,
             "a written patch does not apply");
     for (const auto& box : ui.boxes) boxes.push_back(box.text);
     return fuzzfiles::Read(path);
@@ -78,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Options: the version and its flags, some of them ones it cannot carry.
     const std::uint8_t flags = in.Byte();
-    engine::PatchWriteOptions o;
+    kdx::PatchWriteOptions o;
     o.version = 1 + flags % 3;
     o.undo = (flags & 0x04) != 0;
     o.blockCheck = (flags & 0x08) != 0;
@@ -112,22 +105,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     o.patch = patchPath;
     if (withDiz) o.dizPath = dizPath;
 
-    engine::PatchWriteResult result;
+    kdx::PatchWriteResult result;
     {
         platform::fake::FakeServices ui;
-        result = engine::WritePatch(o);
+        kdx::NoObserver none;
+        result = kdx::WritePatch(o, none);
         Require(ui.boxes.empty(), "the writer showed a box");
     }
-    Require(!uStd::PatchFile.IsOpen() && !uStd::ImageFile.IsOpen(), "the writer left a shared handle open");
+    for (const std::string& path : {originalPath, modifiedPath, dizPath, patchPath})
+        Require(!testsupport::HeldOpen(path), "the writer left a file open");
     // Nothing but the inputs, the patch and the apply's scratch image: no temporary file stays.
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(patchPath).parent_path())) {
         const std::string name = entry.path().filename().string();
         Require(name == "original.bin" || name == "modified.bin" || name == "file_id.diz" || name == "target.bin" ||
-                    (name == "out.kdx" && result.ok),
+                    (name == "out.kdx" && result.ok()),
                 "the writer left a file behind");
     }
-    if (!result.ok) {
-        Require(!result.error.empty(), "a refusal without a reason");
+    if (!result.ok()) {
+        Require(!commands::MakeErrorText(result).empty(), "a refusal without a reason");
         return 0;
     }
     const Bytes patch = fuzzfiles::Read(patchPath);

@@ -1,8 +1,8 @@
 // The association in freedesktop folders, checked with the desktop's own
 // tools, in temporary folders only: HOME and the XDG variables point there
 // for this process and the tools it starts.
-#include "engine/Association.h"
-#include "engine/FreedesktopAssociation.h"
+#include "desktop/Association.h"
+#include "desktop/FreedesktopAssociation.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
@@ -80,13 +80,13 @@ protected:
         // xdg-mime then asks GLib's reader of the shared MIME database, not file(1)'s magic.
         env.Set("XDG_CURRENT_DESKTOP", "GNOME");
         env.Set("GIO_USE_VFS", "local");
-        uStd::SetAssociationIcons({{16, "png of 16"}, {48, "png of 48"}});
+        desktop::SetAssociationIcons({{16, "png of 16"}, {48, "png of 48"}});
     }
 
     std::string Associate(const std::string& program)
     {
         try {
-            uStd::AssociateFileType("kdx", program);
+            desktop::AssociateFileType("kdx", program);
         } catch (const std::runtime_error& e) {
             return e.what();
         }
@@ -196,16 +196,25 @@ TEST_F(Freedesktop, WhatCannotBeMadeEndsItKeepingWhatWasThere)
         Spill(config / "mimeapps.list", list);
         fs::create_directories(data);
         Spill(data / "applications", "in the way");
-        EXPECT_EQ(Associate("/opt/mendrix"), "Failed to create key " + (data / "applications").string());
+        EXPECT_EQ(Associate("/opt/mendrix"), "Can't create " + (data / "applications").string() + " (Not a directory)");
         EXPECT_TRUE(fs::exists(data / "mime/packages/mendrix-kdx.xml"));  // written before stays
         EXPECT_EQ(Slurp(config / "mimeapps.list"), list);
         EXPECT_FALSE(fs::exists(data / "mime/mime.cache"));  // no notice
         fs::remove(data / "applications");
     }
     {
+        // Under the home folder the path reads as the user knows it.
+        const fs::path share = home / ".local/share";
+        env.Set("XDG_DATA_HOME", share.string());
+        fs::create_directories(share);
+        Spill(share / "applications", "in the way");
+        EXPECT_EQ(Associate("/opt/mendrix"), "Can't create ~/.local/share/applications (Not a directory)");
+        env.Set("XDG_DATA_HOME", data.string());
+    }
+    {
         fs::remove(config / "mimeapps.list");
         fs::create_directories(config / "mimeapps.list");
-        EXPECT_EQ(Associate("/opt/mendrix"), "Failed to set data for '" + (config / "mimeapps.list").string() + "'");
+        EXPECT_EQ(Associate("/opt/mendrix"), "Can't read " + (config / "mimeapps.list").string() + " (Is a directory)");
         EXPECT_TRUE(fs::exists(entry));
         EXPECT_FALSE(fs::exists(data / "mime/mime.cache"));
         EXPECT_EQ(std::distance(fs::directory_iterator(config), fs::directory_iterator()), 1);  // no temporary left
@@ -218,7 +227,7 @@ TEST_F(Freedesktop, ReadOnlyFolderEndsItKeepingTheOldFile)
     const std::string list = "[Default Applications]\ntext/plain=gedit.desktop;\n";
     Spill(config / "mimeapps.list", list);
     fs::permissions(config, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(Associate("/opt/mendrix"), "Failed to set data for '" + (config / "mimeapps.list").string() + "'");
+    EXPECT_EQ(Associate("/opt/mendrix"), "Can't write " + (config / "mimeapps.list").string() + " (Permission denied)");
     EXPECT_EQ(Slurp(config / "mimeapps.list"), list);
     EXPECT_TRUE(fs::exists(entry));
 }

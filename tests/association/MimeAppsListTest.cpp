@@ -1,12 +1,12 @@
 // The edit of mimeapps.list and the quoting of the desktop entry's Exec key.
-#include "engine/FreedesktopAssociation.h"
-#include "engine/MimeAppsList.h"
+#include "desktop/FreedesktopAssociation.h"
+#include "desktop/MimeAppsList.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using uStd::WithDefaultApplication;
+using desktop::WithDefaultApplication;
 
 const std::string kType = "application/x-kdx-patch";
 const std::string kApp = "mendrix.desktop";
@@ -60,11 +60,11 @@ TEST(MimeAppsList, AddsTheEntryAtTheEndOfTheGroupOrAddsTheGroup)
 
 TEST(DesktopExec, QuotesThePathAndEscapesForTheQuotesTheFieldCodesAndTheValue)
 {
-    EXPECT_EQ(uStd::DesktopExecArgument("/opt/MENDRIX tools/mendrix"), "\"/opt/MENDRIX tools/mendrix\"");
+    EXPECT_EQ(desktop::DesktopExecArgument("/opt/MENDRIX tools/mendrix"), "\"/opt/MENDRIX tools/mendrix\"");
     // Quoting escapes " ` $ \ with a backslash; the value then doubles every backslash.
-    EXPECT_EQ(uStd::DesktopExecArgument("/a \"b\" `c` $d \\e"), "\"/a \\\\\"b\\\\\" \\\\`c\\\\` \\\\$d \\\\\\\\e\"");
-    EXPECT_EQ(uStd::DesktopExecArgument("/100% sure/%f"), "\"/100%% sure/%%f\"");
-    EXPECT_EQ(uStd::DesktopExecArgument("/new\nline\ttab"), "\"/new\\nline\\ttab\"");
+    EXPECT_EQ(desktop::DesktopExecArgument("/a \"b\" `c` $d \\e"), "\"/a \\\\\"b\\\\\" \\\\`c\\\\` \\\\$d \\\\\\\\e\"");
+    EXPECT_EQ(desktop::DesktopExecArgument("/100% sure/%f"), "\"/100%% sure/%%f\"");
+    EXPECT_EQ(desktop::DesktopExecArgument("/new\nline\ttab"), "\"/new\\nline\\ttab\"");
 }
 
 }  // namespace

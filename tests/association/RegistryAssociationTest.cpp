@@ -1,14 +1,14 @@
 // The association as registry keys, against a registry in memory.
-#include "engine/RegistryAssociation.h"
+#include "desktop/RegistryAssociation.h"
 #include "platform/Dispatch.h"
-#include "platform/fake/FakeRegistry.h"
+#include "desktop/FakeRegistry.h"
 #include "platform/fake/FakeServices.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-using platform::fake::FakeRegistry;
+using desktop::FakeRegistry;
 using Op = FakeRegistry::Op;
 
 namespace {
@@ -19,7 +19,7 @@ const std::string kProgram = "C:\\Tools\\mendrix.exe";
 std::string Associate(FakeRegistry& registry, const std::string& program = kProgram)
 {
     try {
-        uStd::RegisterFileClass(registry, "kdx", program);
+        desktop::RegisterFileClass(registry, "kdx", program);
     } catch (const std::runtime_error& e) {
         return e.what();
     }
@@ -166,9 +166,9 @@ TEST(RegistryAssociation, FailureReachesTheGeneralErrorBoxWithItsFullStopRule)
     FakeRegistry refusesFirstWrite;
     refusesFirstWrite.Refuse(Op::SetDefault, ".kdx");
 
-    EXPECT_EQ(platform::Dispatch([&] { uStd::RegisterFileClass(refusesClass, "kdx", kProgram); }),
+    EXPECT_EQ(platform::Dispatch([&] { desktop::RegisterFileClass(refusesClass, "kdx", kProgram); }),
               platform::Outcome::Failed);
-    EXPECT_EQ(platform::Dispatch([&] { uStd::RegisterFileClass(refusesFirstWrite, "kdx", kProgram); }),
+    EXPECT_EQ(platform::Dispatch([&] { desktop::RegisterFileClass(refusesFirstWrite, "kdx", kProgram); }),
               platform::Outcome::Failed);
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].text, "Failed to create key kdxfile.");

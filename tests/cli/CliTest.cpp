@@ -20,16 +20,18 @@ protected:
 
 TEST_F(Cli_, InfoPrintsTheLinesAsUtf8WithControlBytesHidden)
 {
+    // The path is the system's UTF-8 and stays so; the patch's own texts are Windows-1252.
+    const std::string name = "\xC3\x9C" "bersetzung \xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x82\xAF.kdx";
     PatchLayout layout;
     layout.version = 3;
     layout.description = "Caf\xE9 \x01 fix";
     layout.diz = "line one\r\nline two\r\n";
     layout.records = {{0, {1}, {}}};
-    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
-    const RunResult r = Cli({"info", dir.File("p.kdx")});
+    WriteFile(dir.File(name), BuildPatch(layout));
+    const RunResult r = Cli({"info", dir.File(name)});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    const std::string expected = "Filename       : " + dir.File("p.kdx") +
+    const std::string expected = "Filename       : " + dir.File(name) +
                                  "\n"
                                  "Filelength     : 126 Bytes\n"
                                  "Enc. Method    : 2 (KDX3.0)\n"

@@ -1,6 +1,6 @@
 // The Apply command: refusals, questions, the busy state, success and reset.
 #include "tests/commands/CommandFixture.h"
-#include "engine/Messages.h"
+#include "commands/Messages.h"
 #include "tests/support/SmallDisk.h"
 
 #include <sys/stat.h>
@@ -10,7 +10,7 @@ using platform::ModalResult;
 using platform::MsgDlgButtons;
 using platform::MsgDlgType;
 using platform::Outcome;
-namespace text = engine::text;
+namespace text = commands::text;
 
 namespace {
 
@@ -51,9 +51,9 @@ TEST_F(ApplyCommand, RefusesWithoutImageOrPatchAndWhilePatching)
     edtImage.SetText("x.bin");
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts().back(), text::kSelectKdx);
-    engine::Patching = true;
+    state.Patching = true;
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
-    engine::Patching = false;
+    state.Patching = false;
     EXPECT_EQ(BoxTexts().back(), text::kStillPatchingApply);
     for (const auto& box : ui.boxes) EXPECT_EQ(box.type, MsgDlgType::mtWarning);
     EXPECT_EQ(edtImage.Text(), "x.bin");
@@ -68,15 +68,15 @@ TEST_F(ApplyCommand, SuccessShowsTheBoxWithPathsStillShownThenResets)
         if (box.text != text::kSuccess) return;
         checked = true;
         EXPECT_EQ(box.type, MsgDlgType::mtInformation);
-        EXPECT_FALSE(engine::Patching);
+        EXPECT_FALSE(state.Patching);
         EXPECT_EQ(ui.cursor, platform::crDefault);
         EXPECT_EQ(frmMain.Caption(), text::kPatchingCaption);
         EXPECT_EQ(edtImage.Text(), imagePath);
         EXPECT_EQ(edtKDX.Text(), patchPath);
-        EXPECT_FALSE(uStd::ImageFile.IsOpen());
+        EXPECT_FALSE(HeldOpen(imagePath));
     };
     std::vector<bool> busy;
-    ui.onPump = [&](int) { busy.push_back(engine::Patching && ui.cursor == platform::crHourGlass); };
+    ui.onPump = [&](int) { busy.push_back(state.Patching && ui.cursor == platform::crHourGlass); };
     EXPECT_EQ(ApplyClick(), Outcome::Completed);
     EXPECT_TRUE(checked);
     // One pump per record while busy, one more after the flag is cleared.
@@ -110,8 +110,8 @@ TEST_F(ApplyCommand, ImageThatCannotBeOpenedChangesNothing)
 TEST_F(ApplyCommand, ImageHeldOpenElsewhereIsRefused)
 {
     Ready(V1One(), Bytes(8, 0));
-    uStd::FileHandle holder;
-    ASSERT_TRUE(uStd::OpenReadOnly(holder, imagePath));
+    kdx::File holder;
+    ASSERT_TRUE(kdx::OpenReadOnly(holder, imagePath));
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified image file ...\r(" + imagePath + ")"});
     EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtError);
@@ -125,8 +125,8 @@ TEST_F(ApplyCommand, DeletedPatchClosesTheImageAgainAndWorksOncePutBack)
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified kdx file ...\r(" + patchPath + ")"});
     ExpectIdle();
-    uStd::FileHandle other;
-    EXPECT_TRUE(uStd::OpenReadWrite(other, imagePath));
+    kdx::File other;
+    EXPECT_TRUE(kdx::OpenReadWrite(other, imagePath));
     other.Close();
     WriteFile(patchPath, patch);
     EXPECT_EQ(ApplyClick(), Outcome::Completed);

@@ -1,15 +1,15 @@
 // The main window's patch controls in memory, the fake backend, and files.
 #pragma once
 
-#include "engine/ApplyCommand.h"
-#include "engine/LoadPatch.h"
-#include "engine/PatchingState.h"
-#include "engine/uStd.h"
+#include "commands/ApplyCommand.h"
+#include "commands/LoadPatch.h"
 #include "platform/Dispatch.h"
 #include "platform/fake/FakeServices.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace testsupport {
 
@@ -17,11 +17,11 @@ class CommandTest : public ::testing::Test {
 protected:
     platform::Outcome Load(const std::string& path)
     {
-        return platform::Dispatch([&] { engine::LoadPatch(controls, path); });
+        return platform::Dispatch([&] { commands::LoadPatch(state, controls, path); });
     }
     platform::Outcome ApplyClick()
     {
-        return platform::Dispatch([&] { engine::btnApplyClick(controls); });
+        return platform::Dispatch([&] { commands::btnApplyClick(state, controls); });
     }
     std::string Patch(const PatchLayout& layout, const std::string& name = "fix.kdx")
     {
@@ -53,20 +53,23 @@ protected:
     }
     void ExpectIdle() const
     {
-        EXPECT_FALSE(engine::Patching);
-        EXPECT_FALSE(uStd::PatchFile.IsOpen());
-        EXPECT_FALSE(uStd::ImageFile.IsOpen());
+        EXPECT_FALSE(state.Patching);
+        // No command leaves a file of its own open.
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
+            if (entry.is_regular_file()) EXPECT_FALSE(HeldOpen(entry.path().string())) << entry.path();
         EXPECT_EQ(ui.cursor, platform::crDefault);
     }
 
     TempDir dir;
     platform::fake::FakeServices ui;
-    platform::Form frmMain;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    platform::PatchControls controls{frmMain, edtImage, edtKDX, infMemo, cbUndo};
+    commands::PatchState state;
+    platform::PatchWindow window;
+    platform::Form& frmMain = window.frmMain;
+    platform::Edit& edtImage = window.edtImage;
+    platform::Edit& edtKDX = window.edtKDX;
+    platform::Memo& infMemo = window.infMemo;
+    platform::CheckBox& cbUndo = window.cbUndo;
+    platform::PatchControls controls = window.Controls();
 };
 
 }  // namespace testsupport

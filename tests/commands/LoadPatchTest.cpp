@@ -1,6 +1,6 @@
 // Loading a patch into the window: refusals, the memo, the undo box.
 #include "tests/commands/CommandFixture.h"
-#include "engine/Messages.h"
+#include "commands/Messages.h"
 
 using namespace testsupport;
 using platform::MsgDlgType;
@@ -29,7 +29,7 @@ TEST_F(LoadPatch, ListsTheLinesAndKeepsThePathAsGiven)
     ASSERT_EQ(infMemo.Lines().size(), 5u);
     EXPECT_EQ(infMemo.Lines()[0], "Filename       : " + path);
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_FALSE(uStd::PatchFile.IsOpen());
+    EXPECT_FALSE(HeldOpen(path));
 }
 
 TEST_F(LoadPatch, RefusalsClearOrKeepTheFieldsAsEachCaseSays)
@@ -42,11 +42,11 @@ TEST_F(LoadPatch, RefusalsClearOrKeepTheFieldsAsEachCaseSays)
         std::string text;
         bool cleared;
     } cases[] = {
-        {"lower.kdx", Text("kdx10\x00"), MsgDlgType::mtWarning, engine::text::NoValidKdx(dir.File("lower.kdx")), true},
-        {"two.kdx", Text("KD"), MsgDlgType::mtWarning, engine::text::NoValidKdx(dir.File("two.kdx")), true},
+        {"lower.kdx", Text("kdx10\x00"), MsgDlgType::mtWarning, commands::text::NoValidKdx(dir.File("lower.kdx")), true},
+        {"two.kdx", Text("KD"), MsgDlgType::mtWarning, commands::text::NoValidKdx(dir.File("two.kdx")), true},
         {"m3.kdx", Bytes{'K', 'D', 'X', '4', '0', 3}, MsgDlgType::mtWarning,
-         engine::text::UnknownMethod(dir.File("m3.kdx")), false},
-        {"short.kdx", Text("KDX1"), MsgDlgType::mtWarning, engine::text::UnknownMethod(dir.File("short.kdx")), false},
+         commands::text::UnknownMethod(dir.File("m3.kdx")), false},
+        {"short.kdx", Text("KDX1"), MsgDlgType::mtWarning, commands::text::UnknownMethod(dir.File("short.kdx")), false},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(Load(good), Outcome::Completed);
@@ -62,8 +62,8 @@ TEST_F(LoadPatch, RefusalsClearOrKeepTheFieldsAsEachCaseSays)
         EXPECT_EQ(infMemo.Lines().empty(), c.cleared) << c.name;
         EXPECT_FALSE(cbUndo.Enabled());
         // The patch was closed: it opens again at once.
-        uStd::FileHandle again;
-        EXPECT_TRUE(uStd::OpenReadOnly(again, dir.File(c.name)));
+        kdx::File again;
+        EXPECT_TRUE(kdx::OpenReadOnly(again, dir.File(c.name)));
     }
 }
 
@@ -71,8 +71,8 @@ TEST_F(LoadPatch, APatchHeldOpenOrMissingCannotBeOpened)
 {
     const std::string path = Patch(PatchLayout{});
     ASSERT_EQ(Load(path), Outcome::Completed);
-    uStd::FileHandle holder;
-    ASSERT_TRUE(uStd::OpenReadOnly(holder, path));
+    kdx::File holder;
+    ASSERT_TRUE(kdx::OpenReadOnly(holder, path));
     EXPECT_EQ(Load(path), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open kdx (" + path + ")"});
     EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtError);
@@ -110,15 +110,15 @@ TEST_F(LoadPatch, IsRefusedWhileAnApplyRuns)
     const std::string second = Patch(V3Undo(), "second.kdx");
     ASSERT_EQ(Load(first), Outcome::Completed);
     const auto lines = infMemo.Lines();
-    engine::Patching = true;
+    state.Patching = true;
     const Outcome outcome = Load(second);
-    engine::Patching = false;
+    state.Patching = false;
     EXPECT_EQ(outcome, Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Still patching image, you can't load a patch now!"});
     EXPECT_EQ(edtKDX.Text(), first);
     EXPECT_EQ(infMemo.Lines(), lines);
     EXPECT_FALSE(cbUndo.Enabled());
-    EXPECT_FALSE(uStd::PatchFile.IsOpen());
+    EXPECT_FALSE(HeldOpen(second));
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include "tests/qt/QtFixture.h"
 
 #include "app/DesktopForms.h"
-#include "engine/PatchingState.h"
-#include "engine/uStd.h"
 #include "platform/CommandLine.h"
 #include "platform/qt/QtServices.h"
 #include "tests/support/PatchBuilder.h"
@@ -42,7 +40,7 @@ private slots:
         WhenReady([&] { return qobject_cast<QLineEdit*>(forms.mainWindow.WidgetOf("edtKDX"))->text().size() > 0; },
                   [&] {
                       // The close comes in through the apply's own event processing.
-                      WhenReady([] { return engine::Patching; },
+                      WhenReady([&] { return forms.frmMain.Patching(); },
                                 [&] {
                                     closedWhilePatching = true;
                                     forms.mainWindow.Widget()->close();
@@ -54,8 +52,8 @@ private slots:
 
         QCOMPARE(code, 0);
         QVERIFY(closedWhilePatching);
-        QVERIFY(!engine::Patching);
-        QVERIFY(!uStd::ImageFile.IsOpen());
+        QVERIFY(!forms.frmMain.Patching());
+        QVERIFY(!testsupport::HeldOpen(image));
         for (const SeenBox& box : boxes.seen) QVERIFY2(box.caption != "Confirm", qPrintable(box.text));
         const testsupport::Bytes written = testsupport::ReadFile(image);
         QCOMPARE(written[0], std::uint8_t{0x5A});

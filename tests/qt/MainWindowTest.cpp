@@ -3,7 +3,7 @@
 #include "tests/qt/QtFixture.h"
 
 #include "app/DesktopForms.h"
-#include "engine/PatchingState.h"
+#include "desktop/Association.h"
 #include "platform/CommandLine.h"
 #include "platform/qt/QtServices.h"
 #include "tests/support/PatchBuilder.h"
@@ -36,6 +36,7 @@ private:
     {
         platform::SetCommandLine("/opt/mendrix/bin/mendrix", std::move(arguments));
         services = std::make_unique<platform::qt::QtServices>();
+        services->associate = desktop::AssociateFileType;
         forms = std::make_unique<app::DesktopForms>();
         forms->mainWindow.ShowCentred();
         QVERIFY(QTest::qWaitForWindowExposed(Main()));
@@ -305,7 +306,7 @@ private slots:
         QVERIFY(Control<QLineEdit>("edtKDX")->text().isEmpty());
         QVERIFY(Control<QPlainTextEdit>("infMemo")->toPlainText().isEmpty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QVERIFY(!engine::Patching);
+        QVERIFY(!forms->frmMain.Patching());
     }
 
     void contextMenuOffersTheAssociationEntry()

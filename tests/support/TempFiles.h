@@ -25,6 +25,9 @@ private:
 };
 
 void WriteFile(const std::string& path, const Bytes& bytes);
+// True when some handle still holds the file open without sharing: a
+// command that left it open would keep other programs out.
+bool HeldOpen(const std::string& path);
 Bytes ReadFile(const std::string& path);
 
 }  // namespace testsupport

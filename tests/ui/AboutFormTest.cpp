@@ -64,7 +64,7 @@ TEST_F(AboutForm, PictureClickClosesTheWindow)
     EXPECT_TRUE(frmAboutWindow.Visible());
     EXPECT_EQ(Run([&] { frmAbout.aboutImageClick(); }), Outcome::Completed);
     EXPECT_FALSE(frmAboutWindow.Visible());
-    EXPECT_EQ(frmAboutWindow.closes, 1);
+    EXPECT_EQ(frmAboutWindow.Closes(), 1);
 }
 
 TEST_F(AboutForm, LabelTurnsBlueUnderlinedOverItAndBlackPlainOverThePicture)

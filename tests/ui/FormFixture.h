@@ -1,7 +1,7 @@
 // The two forms over in-memory controls and the fake backend.
 #pragma once
 
-#include "engine/PatchingState.h"
+#include "desktop/Association.h"
 #include "platform/CommandLine.h"
 #include "platform/Dispatch.h"
 #include "platform/fake/FakeServices.h"
@@ -16,17 +16,6 @@
 #include <optional>
 
 namespace uitest {
-
-// A window that counts how often the form closed it.
-class CountingForm : public platform::Form {
-public:
-    void Close() override
-    {
-        ++closes;
-        Form::Close();
-    }
-    int closes = 0;
-};
 
 // Sets environment variables for a test's life and puts the old values back.
 class Environment {
@@ -51,7 +40,11 @@ private:
 
 class FormTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::SetCommandLine("/opt/mendrix/bin/mendrix", {}); }
+    void SetUp() override
+    {
+        platform::SetCommandLine("/opt/mendrix/bin/mendrix", {});
+        ui.associate = desktop::AssociateFileType;
+    }
     void TearDown() override { platform::SetCommandLine("", {}); }
 
     platform::Outcome Run(const std::function<void()>& handler) { return platform::Dispatch(handler); }
@@ -74,15 +67,16 @@ protected:
 
     testsupport::TempDir dir;
     platform::fake::FakeServices ui;
-    CountingForm frmMainWindow;
-    platform::Edit edtImage;
-    platform::Edit edtKDX;
-    platform::Memo infMemo;
-    platform::CheckBox cbUndo;
-    CountingForm frmAboutWindow;
+    platform::PatchWindow window;
+    platform::Form& frmMainWindow = window.frmMain;
+    platform::Edit& edtImage = window.edtImage;
+    platform::Edit& edtKDX = window.edtKDX;
+    platform::Memo& infMemo = window.infMemo;
+    platform::CheckBox& cbUndo = window.cbUndo;
+    platform::Form frmAboutWindow;
     platform::Label lblWeb;
     ui::TfrmAbout frmAbout{{frmAboutWindow, lblWeb}, frmMainWindow};
-    ui::TfrmMain frmMain{{frmMainWindow, edtImage, edtKDX, infMemo, cbUndo}, frmAbout};
+    ui::TfrmMain frmMain{window.Controls(), frmAbout};
 };
 
 }  // namespace uitest

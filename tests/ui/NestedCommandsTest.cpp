@@ -3,7 +3,6 @@
 // whether the command comes at the first record, in the middle or at the las
 #include "tests/ui/FormFixture.h"
 
-#include "engine/uStd.h"
 
 using platform::Outcome;
 using testsupport::Bytes;
@@ -83,7 +82,7 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
             const int before = ui.pumps;
             ui.onPump = [&](int pump) {
                 if (pump - before != at) return;
-                ranWhilePatching = engine::Patching;
+                ranWhilePatching = frmMain.Patching();
                 nested = Run(c.command);
             };
             EXPECT_EQ(Run([&] { frmMain.btnApplyClick(); }), Outcome::Completed);
@@ -99,14 +98,14 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
             // The window is reset after the apply, whatever the nested command se
             EXPECT_EQ(edtImage.Text(), "");
             EXPECT_EQ(edtKDX.Text(), "");
-            EXPECT_FALSE(engine::Patching);
-            EXPECT_FALSE(uStd::PatchFile.IsOpen());
-            EXPECT_FALSE(uStd::ImageFile.IsOpen());
+            EXPECT_FALSE(frmMain.Patching());
+            EXPECT_FALSE(testsupport::HeldOpen(patch));
+            EXPECT_FALSE(testsupport::HeldOpen(image));
             EXPECT_EQ(ui.cursor, platform::crDefault);
         }
     }
     EXPECT_EQ(frmAboutWindow.ModalShowings(), 3);
-    EXPECT_EQ(frmMainWindow.closes, 3);
+    EXPECT_EQ(frmMainWindow.Closes(), 3);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Turning differences into records: where runs merge, where records split,
 // and that chunking the images changes nothing.
-#include "engine/RecordBuilder.h"
+#include "kdx/RecordBuilder.h"
 #include "tests/support/PatchBuilder.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ std::vector<Built> Build(const Bytes& original, const Bytes& modified, unsigned 
                          std::size_t chunk = 1 << 20, std::int64_t forced = -1)
 {
     std::vector<Built> records;
-    engine::RecordBuilder builder(head, perByte, [&](std::int64_t offset, const std::uint8_t* m,
+    kdx::RecordBuilder builder(head, perByte, [&](std::int64_t offset, const std::uint8_t* m,
                                                      const std::uint8_t* o, unsigned n) {
         records.push_back({offset, Bytes(m, m + n), Bytes(o, o + n)});
         return true;
@@ -115,9 +115,9 @@ TEST(RecordBuilder, FirstDifferenceFindsEveryPosition)
     for (std::size_t at = 0; at < a.size(); at += at < 700 || at > 8900 ? 1 : 37) {
         Bytes b = a;
         b[at] ^= 0x10;
-        ASSERT_EQ(engine::FirstDifference(a.data(), b.data(), a.size()), at);
+        ASSERT_EQ(kdx::FirstDifference(a.data(), b.data(), a.size()), at);
     }
-    EXPECT_EQ(engine::FirstDifference(a.data(), a.data(), a.size()), a.size());
+    EXPECT_EQ(kdx::FirstDifference(a.data(), a.data(), a.size()), a.size());
 }
 
 TEST(RecordBuilder, LeadingDifferentFindsTheFirstEqualByte)
@@ -128,12 +128,12 @@ TEST(RecordBuilder, LeadingDifferentFindsTheFirstEqualByte)
     const std::uint8_t flips[] = {0x01, 0x80, 0xFF, 0x7F, 0x10, 0x81};
     Bytes b = a;
     for (std::size_t i = 0; i < b.size(); ++i) b[i] ^= flips[i % 6];
-    EXPECT_EQ(engine::LeadingDifferent(a.data(), b.data(), a.size()), a.size());
+    EXPECT_EQ(kdx::LeadingDifferent(a.data(), b.data(), a.size()), a.size());
     for (std::size_t at = 0; at < a.size(); ++at) {
         Bytes c = b;
         c[at] = a[at];
-        ASSERT_EQ(engine::LeadingDifferent(a.data(), c.data(), a.size()), at);
-        ASSERT_EQ(engine::LeadingDifferent(a.data() + 1, c.data() + 1, at > 0 ? at - 1 : 0), at > 0 ? at - 1 : 0);
+        ASSERT_EQ(kdx::LeadingDifferent(a.data(), c.data(), a.size()), at);
+        ASSERT_EQ(kdx::LeadingDifferent(a.data() + 1, c.data() + 1, at > 0 ? at - 1 : 0), at > 0 ? at - 1 : 0);
     }
 }
 
@@ -143,7 +143,7 @@ TEST(RecordBuilder, ASinkThatRefusesStopsTheBuild)
     Bytes modified = original;
     modified[3] = modified[50] = 1;
     int calls = 0;
-    engine::RecordBuilder builder(9, 1, [&](std::int64_t, const std::uint8_t*, const std::uint8_t*, unsigned) {
+    kdx::RecordBuilder builder(9, 1, [&](std::int64_t, const std::uint8_t*, const std::uint8_t*, unsigned) {
         ++calls;
         return false;
     });

@@ -1,10 +1,10 @@
 // Records that lie back to back are written with merged writes instead of a
 // map: the same bytes, the same order, and the space still reserved before
 // the first write.
-#include "engine/Messages.h"
-#include "engine/RecordApply.h"
-#include "engine/VersionUnits.h"
-#include "platform/fake/FakeServices.h"
+#include "commands/Messages.h"
+#include "kdx/Apply.h"
+#include "kdx/Walk.h"
+#include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -26,22 +26,19 @@ protected:
         layout.records = records;
         WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         WriteFile(dir.File("i.bin"), image);
-        const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
-        uStd::FileHandle patch, img;
-        EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
-        EXPECT_TRUE(uStd::OpenReadWrite(img, dir.File("i.bin")));
-        unit.ReadHeader(patch, dir.File("p.kdx"));
-        walk = engine::WalkRecords(patch, unit.Records(false));
-        platform::fake::FakeServices ui;
-        unit.ApplyPatch(patch, img);
+        kdx::File patch, img;
+        EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
+        EXPECT_TRUE(kdx::OpenReadWrite(img, dir.File("i.bin")));
+        const kdx::Patch loaded = kdxtest::Read(patch, dir.File("p.kdx"));
+        walk = kdx::WalkRecords(patch, loaded.Records(false));
+        kdxtest::Steps steps;
+        const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, kdx::Write::Patched, steps);
         EXPECT_TRUE(img.Close());
-        std::vector<std::string> boxes;
-        for (const auto& box : ui.boxes) boxes.push_back(box.text);
-        return {ReadFile(dir.File("i.bin")), boxes};
+        return {ReadFile(dir.File("i.bin")), kdxtest::Boxes(r)};
     }
 
     TempDir dir;
-    engine::WalkResult walk;
+    kdx::WalkResult walk;
 };
 
 std::string VersionName(const ::testing::TestParamInfo<int>& info)
@@ -106,7 +103,7 @@ TEST_P(BackToBackWrites, AFullDiskIsFoundBeforeTheFirstWrite)
     const auto [out, boxes] = Apply(records, Bytes(5000, 3));
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
     ASSERT_TRUE(walk.BackToBack());
-    EXPECT_EQ(boxes, std::vector<std::string>{engine::text::CantWriteImage("File too large")});
+    EXPECT_EQ(boxes, std::vector<std::string>{commands::text::CantWriteImage("File too large")});
     EXPECT_EQ(out, Bytes(5000, 3));  // not one byte written
 }
 

@@ -1,12 +1,13 @@
-// The patch writer: its patches read back and applied by the engine's own
-// version units, round trips for every version and option, random image
-// pairs, and every refusal with nothing left behind.
-#include "engine/PatchOutput.h"
-#include "engine/PatchWriter.h"
-#include "engine/RecordReader.h"
-#include "engine/VersionUnits.h"
-#include "engine/uKDX3.h"
-#include "platform/fake/FakeServices.h"
+// The patch writer: its patches read back and applied by the library's own
+// reader, round trips for every version and option, random image pairs,
+// and every refusal with nothing left behind.
+#include "commands/InfoLines.h"
+#include "commands/ResultTexts.h"
+#include "kdx/PatchOutput.h"
+#include "kdx/PatchWriter.h"
+#include "kdx/RecordReader.h"
+#include "kdx/Validate.h"
+#include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +27,9 @@ namespace {
 
 class PatchWriter : public ::testing::Test {
 protected:
-    engine::PatchWriteOptions Options(int version = 3) const
+    kdx::PatchWriteOptions Options(int version = 3) const
     {
-        engine::PatchWriteOptions o;
+        kdx::PatchWriteOptions o;
         o.original = dir.File("original.bin");
         o.modified = dir.File("modified.bin");
         o.patch = dir.File("out.kdx");
@@ -36,34 +37,32 @@ protected:
         return o;
     }
 
-    engine::PatchWriteResult Make(const Bytes& original, const Bytes& modified, const engine::PatchWriteOptions& o)
+    kdx::PatchWriteResult Make(const Bytes& original, const Bytes& modified, const kdx::PatchWriteOptions& o)
     {
         WriteFile(o.original, original);
         WriteFile(o.modified, modified);
-        return engine::WritePatch(o);
+        return kdx::WritePatch(o, steps);
     }
 
-    // Loads the written patch through its version unit, as a load does.
-    const engine::VersionUnit& Load()
+    // Reads the written patch as a load does.
+    kdx::Patch Load()
     {
-        uStd::FileHandle patch;
-        EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("out.kdx")));
-        const engine::VersionUnit* unit = engine::UnitForMethod(uStd::ReadEncMethod(patch));
-        EXPECT_NE(unit, nullptr);
-        unit->ReadHeader(patch, dir.File("out.kdx"));
-        return *unit;
+        kdx::File patch;
+        EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("out.kdx")));
+        return kdxtest::Read(patch, dir.File("out.kdx"));
     }
 
     // Applies the written patch (or its undo data) to image; the image afterwards.
     Bytes Apply(const Bytes& image, bool undo = false)
     {
-        const engine::VersionUnit& unit = Load();
+        const kdx::Patch unit = Load();
         WriteFile(dir.File("target.bin"), image);
-        uStd::FileHandle patch;
-        uStd::FileHandle target;
-        EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("out.kdx")));
-        EXPECT_TRUE(uStd::OpenReadWrite(target, dir.File("target.bin")));
-        EXPECT_TRUE(undo ? unit.ApplyUndo(patch, target) : unit.ApplyPatch(patch, target));
+        kdx::File patch;
+        kdx::File target;
+        EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("out.kdx")));
+        EXPECT_TRUE(kdx::OpenReadWrite(target, dir.File("target.bin")));
+        EXPECT_TRUE(
+            kdx::ApplyPatch(unit, patch, target, undo ? kdx::Write::Undo : kdx::Write::Patched, steps).Written());
         EXPECT_TRUE(target.Close());
         return ReadFile(dir.File("target.bin"));
     }
@@ -77,7 +76,7 @@ protected:
     }
 
     TempDir dir;
-    platform::fake::FakeServices ui;
+    kdxtest::Steps steps;
 };
 
 Bytes Changed(Bytes image)
@@ -108,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Options, RoundTrip,
 TEST_P(RoundTrip, ApplyMakesTheModifiedImageAndUndoTheOriginal)
 {
     const Variant v = GetParam();
-    engine::PatchWriteOptions o = Options(v.version);
+    kdx::PatchWriteOptions o = Options(v.version);
     o.undo = v.undo;
     o.blockCheck = v.blockCheck;
     o.giImage = v.gi;
@@ -122,8 +121,8 @@ TEST_P(RoundTrip, ApplyMakesTheModifiedImageAndUndoTheOriginal)
         Bytes modified = Changed(original);
         const Bytes tail = Noise(growth, 9);
         modified.insert(modified.end(), tail.begin(), tail.end());
-        const engine::PatchWriteResult r = Make(original, modified, o);
-        ASSERT_TRUE(r.ok) << r.error;
+        const kdx::PatchWriteResult r = Make(original, modified, o);
+        ASSERT_TRUE(r.ok()) << commands::MakeErrorText(r);
         EXPECT_EQ(r.patchLength, static_cast<std::int64_t>(ReadFile(o.patch).size()));
         EXPECT_EQ(Apply(original), modified);
         if (v.undo) {
@@ -131,27 +130,27 @@ TEST_P(RoundTrip, ApplyMakesTheModifiedImageAndUndoTheOriginal)
             expected.resize(modified.size(), 0);  // a patch cannot shrink the grown image again
             EXPECT_EQ(Apply(modified, true), expected);
         }
-        const engine::LoadedPatch& loaded = Load().Loaded();
+        const kdx::Patch loaded = Load();
         EXPECT_EQ(loaded.patchDataLength, r.patchDataLength);
-        EXPECT_EQ(loaded.patchFileLength, r.patchLength);
-        EXPECT_EQ(std::string(loaded.headerBytes.begin() + 3, loaded.headerBytes.begin() + 5),
+        EXPECT_EQ(loaded.fileLength, r.patchLength);
+        EXPECT_EQ(std::string(loaded.header.begin() + 3, loaded.header.begin() + 5),
                   std::to_string(v.version) + "0");
-        EXPECT_EQ(std::string(loaded.headerBytes.begin() + 6, loaded.headerBytes.begin() + 56),
+        EXPECT_EQ(std::string(loaded.header.begin() + 6, loaded.header.begin() + 56),
                   std::string("Round trip") + std::string(40, '\0'));
     }
 }
 
 TEST_F(PatchWriter, TrailersKeepTheirArithmeticVersion2)
 {
-    engine::PatchWriteOptions o = Options(2);
+    kdx::PatchWriteOptions o = Options(2);
     o.dizPath = dir.File("d.diz");
     WriteFile(*o.dizPath, Text("eleven byte"));
     const Bytes original = Noise(40000, 1);
-    const engine::PatchWriteResult r = Make(original, Changed(original), o);
-    ASSERT_TRUE(r.ok) << r.error;
-    const engine::VersionUnit& unit = Load();
-    EXPECT_EQ(unit.Loaded().patchFileLength - unit.Loaded().patchDataLength, 11 + 1122);
-    const platform::InfoLines lines = unit.BuildInfoLines();
+    const kdx::PatchWriteResult r = Make(original, Changed(original), o);
+    ASSERT_TRUE(r.ok()) << commands::MakeErrorText(r);
+    const kdx::Patch unit = Load();
+    EXPECT_EQ(unit.fileLength - unit.patchDataLength, 11 + 1122);
+    const commands::InfoLines lines = commands::BuildInfoLines(unit);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[4], "KDX Patchdata  : " + std::to_string(r.patchDataLength) + " Bytes");
     EXPECT_EQ(lines[5], "File_ID.diz    : Yes, showing ...");
@@ -165,15 +164,15 @@ TEST_F(PatchWriter, TrailersKeepTheirArithmeticVersion2)
 
 TEST_F(PatchWriter, TrailersKeepTheirArithmeticVersion3)
 {
-    engine::PatchWriteOptions o = Options(3);
+    kdx::PatchWriteOptions o = Options(3);
     o.dizPath = dir.File("d.diz");
     WriteFile(*o.dizPath, Text("ten bytes!"));
     const Bytes original = Noise(40000, 2);
-    ASSERT_TRUE(Make(original, Changed(original), o).ok);
-    const engine::VersionUnit& unit = Load();
-    EXPECT_EQ(unit.Loaded().patchFileLength - uKDX3::HeaderLength() - unit.Loaded().patchDataLength, 10 + 36);
-    EXPECT_EQ(uKDX3::HeaderLength(), 60);
-    const platform::InfoLines lines = unit.BuildInfoLines();
+    ASSERT_TRUE(Make(original, Changed(original), o).ok());
+    const kdx::Patch unit = Load();
+    EXPECT_EQ(unit.fileLength - Load().headerLength - unit.patchDataLength, 10 + 36);
+    EXPECT_EQ(Load().headerLength, 60);
+    const commands::InfoLines lines = commands::BuildInfoLines(unit);
     EXPECT_EQ(lines[3], "Undo Data      : Nope");
     EXPECT_EQ(lines[4], "Blockcheck     : Disabled  ");
     EXPECT_EQ(lines.back(), "ten bytes!");
@@ -183,20 +182,20 @@ TEST_F(PatchWriter, TheBlockComesFromWhereTheImageTypeSaysVersion3)
 {
     const Bytes original = Noise(40000, 3);
     for (const bool gi : {false, true}) {
-        engine::PatchWriteOptions o = Options(3);
+        kdx::PatchWriteOptions o = Options(3);
         o.blockCheck = true;
         o.giImage = gi;
-        ASSERT_TRUE(Make(original, Changed(original), o).ok);
+        ASSERT_TRUE(Make(original, Changed(original), o).ok());
         const Bytes patch = ReadFile(o.patch);
         EXPECT_EQ(patch[56], gi ? 1 : 0);
         EXPECT_EQ(patch[57], 1);
         const std::size_t at = gi ? 32928 : 37664;
         EXPECT_TRUE(std::equal(patch.begin() + 60, patch.begin() + 1084, original.begin() + at));
         Load();
-        EXPECT_EQ(uKDX3::HeaderLength(), 1084);
-        uStd::FileHandle image;
-        ASSERT_TRUE(uStd::OpenReadOnly(image, o.original));
-        EXPECT_TRUE(uKDX3::ValidateImage(image));
+        EXPECT_EQ(Load().headerLength, 1084);
+        kdx::File image;
+        ASSERT_TRUE(kdx::OpenReadOnly(image, o.original));
+        EXPECT_TRUE(kdx::ValidateImage(Load(), image));
     }
 }
 
@@ -208,10 +207,10 @@ TEST_F(PatchWriter, RecordsThatEndLikeATrailerMarkGetAnEmptyRecordAfterThem)
         Bytes modified = original;
         const std::string tail = version == 2 ? "DIZabcd" : "DIZab";  // the tag's place from the end
         std::copy(tail.begin(), tail.end(), modified.begin() + 39000);
-        const engine::PatchWriteResult r = Make(original, modified, Options(version));
-        ASSERT_TRUE(r.ok) << r.error;
+        const kdx::PatchWriteResult r = Make(original, modified, Options(version));
+        ASSERT_TRUE(r.ok()) << commands::MakeErrorText(r);
         EXPECT_EQ(r.records, 2);
-        const platform::InfoLines lines = Load().BuildInfoLines();
+        const commands::InfoLines lines = commands::BuildInfoLines(Load());
         EXPECT_EQ(lines.back(), "File_ID.diz    : Nope");
         EXPECT_EQ(Apply(original), modified);
     }
@@ -222,8 +221,8 @@ TEST_F(PatchWriter, AGrownImageWritesItsLastByteEvenWhenZero)
     const Bytes original = Noise(100, 4);
     Bytes modified = original;
     modified.resize(5000, 0);
-    const engine::PatchWriteResult r = Make(original, modified, Options(1));
-    ASSERT_TRUE(r.ok) << r.error;
+    const kdx::PatchWriteResult r = Make(original, modified, Options(1));
+    ASSERT_TRUE(r.ok()) << commands::MakeErrorText(r);
     EXPECT_EQ(r.records, 1);
     EXPECT_EQ(r.patchDataLength, 5 + 1);
     EXPECT_EQ(Apply(original), modified);
@@ -231,13 +230,13 @@ TEST_F(PatchWriter, AGrownImageWritesItsLastByteEvenWhenZero)
 
 // Every record lies where the images differ, no record could have been
 // merged with the next more cheaply, and none exceeds 255 bytes.
-void ExpectTightRecords(const std::string& patchPath, const engine::VersionUnit& unit, const Bytes& original,
+void ExpectTightRecords(const std::string& patchPath, const kdx::Patch& unit, const Bytes& original,
                         const Bytes& modified, int version, bool undo)
 {
-    uStd::FileHandle patch;
-    ASSERT_TRUE(uStd::OpenReadOnly(patch, patchPath));
-    engine::RecordReader reader(patch, unit.Records(undo));
-    engine::Record record;
+    kdx::File patch;
+    ASSERT_TRUE(kdx::OpenReadOnly(patch, patchPath));
+    kdx::RecordReader reader(patch, unit.Records(undo));
+    kdx::Record record;
     const auto size = static_cast<std::int64_t>(modified.size());
     const bool grown = modified.size() > original.size();
     const auto differs = [&](std::int64_t at) {
@@ -248,7 +247,7 @@ void ExpectTightRecords(const std::string& patchPath, const engine::VersionUnit&
     const std::int64_t perByte = undo ? 2 : 1;
     std::int64_t lastEnd = -1;
     std::int64_t lastCount = 0;
-    while (reader.Next(record) == engine::RecordReader::Status::Record) {
+    while (reader.Next(record) == kdx::RecordReader::Status::Record) {
         if (record.count == 0) continue;  // the spacer after a trailer-like ending
         ASSERT_LE(record.count, 255u);
         ASSERT_TRUE(differs(record.offset));
@@ -283,14 +282,14 @@ TEST_F(PatchWriter, RandomImagePairsRoundTrip)
             const bool zeros = rng() % 2 == 0;
             for (std::size_t i = 0; i < growth; ++i) modified.push_back(zeros ? 0 : static_cast<std::uint8_t>(rng()));
         }
-        engine::PatchWriteOptions o = Options(version);
+        kdx::PatchWriteOptions o = Options(version);
         o.undo = undo;
-        const engine::PatchWriteResult r = Make(original, modified, o);
+        const kdx::PatchWriteResult r = Make(original, modified, o);
         if (modified == original) {
-            ASSERT_FALSE(r.ok);
+            ASSERT_FALSE(r.ok());
             continue;
         }
-        ASSERT_TRUE(r.ok) << "round " << round << ": " << r.error;
+        ASSERT_TRUE(r.ok()) << "round " << round << ": " << commands::MakeErrorText(r);
         ASSERT_EQ(Apply(original), modified) << "round " << round;
         ExpectTightRecords(o.patch, Load(), original, modified, version, undo);
         if (undo) {
@@ -303,7 +302,7 @@ TEST_F(PatchWriter, RandomImagePairsRoundTrip)
 
 struct Refusal {
     const char* name;
-    std::function<void(engine::PatchWriteOptions&, Bytes& original, Bytes& modified, const TempDir&)> setup;
+    std::function<void(kdx::PatchWriteOptions&, Bytes& original, Bytes& modified, const TempDir&)> setup;
     std::string message;  // {dir} stands for the folder
 };
 
@@ -346,7 +345,7 @@ TEST_F(PatchWriter, RefusalsLeaveNothingBehind)
     };
     for (const Refusal& refusal : refusals) {
         TempDir fresh;
-        engine::PatchWriteOptions o;
+        kdx::PatchWriteOptions o;
         o.original = fresh.File("original.bin");
         o.modified = fresh.File("modified.bin");
         o.patch = fresh.File("out.kdx");
@@ -356,11 +355,11 @@ TEST_F(PatchWriter, RefusalsLeaveNothingBehind)
         WriteFile(fresh.File("original.bin"), original);
         WriteFile(fresh.File("modified.bin"), modified);
         const std::size_t before = std::distance(std::filesystem::directory_iterator(fresh.Path()), {});
-        const engine::PatchWriteResult r = engine::WritePatch(o);
-        EXPECT_FALSE(r.ok) << refusal.name;
+        const kdx::PatchWriteResult r = kdx::WritePatch(o, steps);
+        EXPECT_FALSE(r.ok()) << refusal.name;
         std::string expected = refusal.message;
         if (const auto at = expected.find(d); at != std::string::npos) expected.replace(at, d.size(), fresh.Path().string());
-        EXPECT_EQ(r.error, expected) << refusal.name;
+        EXPECT_EQ(commands::MakeErrorText(r), expected) << refusal.name;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fresh.Path()), {}), before) << refusal.name;
     }
 }
@@ -372,16 +371,16 @@ TEST_F(PatchWriter, ChangesBeyond4GiBNeedVersion3)
     WriteFile(dir.File("modified.bin"), Bytes{});
     ASSERT_EQ(truncate(dir.File("modified.bin").c_str(), (off_t{1} << 32) + 1), 0);
     for (const int version : {1, 2}) {
-        const engine::PatchWriteResult r = engine::WritePatch(Options(version));
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.error, "The images differ at or beyond 4 GiB (offset 4294967296); version " +
+        const kdx::PatchWriteResult r = kdx::WritePatch(Options(version), steps);
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(commands::MakeErrorText(r), "The images differ at or beyond 4 GiB (offset 4294967296); version " +
                                std::to_string(version) +
                                ".0 patches reach only the first 4 GiB of an image, version 3.0 is needed.");
     }
     ASSERT_EQ(truncate(dir.File("original.bin").c_str(), off_t{1} << 32), 0);
     ASSERT_EQ(truncate(dir.File("modified.bin").c_str(), off_t{1} << 32), 0);
-    const engine::PatchWriteResult r = engine::WritePatch(Options(2));
-    EXPECT_EQ(r.error,
+    const kdx::PatchWriteResult r = kdx::WritePatch(Options(2), steps);
+    EXPECT_EQ(commands::MakeErrorText(r),
               "The original image is 4 GiB or larger; a version 2.0 patch cannot store its size, version 3.0 is needed.");
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin"}));
 }
@@ -400,16 +399,16 @@ TEST_F(PatchWriter, AFailedWriteKeepsTheOldPatchAndRemovesTheTemporaryFile)
     rlimit small = old;
     small.rlim_cur = 65536;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const engine::PatchWriteResult r = engine::WritePatch(Options(3));
+    const kdx::PatchWriteResult r = kdx::WritePatch(Options(3), steps);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error.rfind("Can't write the patch file (" + dir.File("out.kdx") + ".part-", 0), 0u) << r.error;
-    EXPECT_NE(r.error.find("File too large"), std::string::npos);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(commands::MakeErrorText(r).rfind("Can't write the patch file (" + dir.File("out.kdx") + ".part-", 0), 0u) << commands::MakeErrorText(r);
+    EXPECT_NE(commands::MakeErrorText(r).find("File too large"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.File("out.kdx")), Text("the old patch"));
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin", "out.kdx"}));
 
     // Without the limit the new patch takes the old one's place.
-    ASSERT_TRUE(engine::WritePatch(Options(3)).ok);
+    ASSERT_TRUE(kdx::WritePatch(Options(3), steps).ok());
     EXPECT_EQ(Apply(original), modified);
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin", "out.kdx", "target.bin"}));
 }
@@ -417,17 +416,17 @@ TEST_F(PatchWriter, AFailedWriteKeepsTheOldPatchAndRemovesTheTemporaryFile)
 TEST_F(PatchWriter, PumpsWhileItCompares)
 {
     const Bytes original = Noise(300000, 6);
-    ASSERT_TRUE(Make(original, Changed(original), Options(3)).ok);
-    EXPECT_GE(ui.pumps, 4);  // one per 64 KiB compared
+    ASSERT_TRUE(Make(original, Changed(original), Options(3)).ok());
+    EXPECT_GE(steps.steps, 4);  // one per 64 KiB compared
 }
 
 TEST(PatchOutput, KnowsItsLastBytesAcrossAFlushAndCommitsWhole)
 {
     TempDir dir;
-    engine::PatchOutput out(dir.File("p.kdx"));
+    kdx::PatchOutput out(dir.File("p.kdx"));
     ASSERT_TRUE(out.Begin());
     // The buffer is flushed when the next byte finds it full: three bytes stay in it.
-    const Bytes bytes = Noise(engine::PatchOutput::kBufferSize + 3, 8);
+    const Bytes bytes = Noise(kdx::PatchOutput::kBufferSize + 3, 8);
     ASSERT_TRUE(out.Append(bytes.data(), bytes.size()));
     for (std::size_t back = 1; back <= 8; ++back) EXPECT_EQ(out.FromEnd(back), bytes[bytes.size() - back]) << back;
     EXPECT_FALSE(std::filesystem::exists(dir.File("p.kdx")));

@@ -1,7 +1,7 @@
 // Checking a patch against an image without writing: the validations, the
 // record walk, and how far the image holds the patched or original bytes.
-#include "engine/ImageCheck.h"
-#include "engine/VersionUnits.h"
+#include "kdx/ImageCheck.h"
+#include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +12,16 @@ namespace {
 
 class ImageCheck : public ::testing::Test {
 protected:
-    engine::ImageCheckResult Check(const PatchLayout& layout, const Bytes& image, Bytes patchBytes = {})
+    kdx::ImageCheckResult Check(const PatchLayout& layout, const Bytes& image, Bytes patchBytes = {})
     {
         if (patchBytes.empty()) patchBytes = BuildPatch(layout);
         WriteFile(dir.File("p.kdx"), patchBytes);
         WriteFile(dir.File("image.bin"), image);
-        uStd::FileHandle patch;
-        uStd::FileHandle img;
-        EXPECT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
-        EXPECT_TRUE(uStd::OpenReadOnly(img, dir.File("image.bin")));
-        engine::UnitForMethod(layout.version - 1)->ReadHeader(patch, dir.File("p.kdx"));
-        const engine::ImageCheckResult r = engine::CheckImage(layout.version - 1, patch, img);
+        kdx::File patch;
+        kdx::File img;
+        EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
+        EXPECT_TRUE(kdx::OpenReadOnly(img, dir.File("image.bin")));
+        const kdx::ImageCheckResult r = kdx::CheckImage(kdxtest::Read(patch, dir.File("p.kdx")), patch, img);
         // Checking writes nothing.
         EXPECT_EQ(ReadFile(dir.File("image.bin")), image);
         return r;
@@ -54,7 +53,7 @@ Bytes OriginalImage()
 TEST_F(ImageCheck, TellsHowManyRecordsTheImageHoldsPatchedOrOriginal)
 {
     Bytes image = OriginalImage();
-    engine::ImageCheckResult r = Check(UndoPatch(), image);
+    kdx::ImageCheckResult r = Check(UndoPatch(), image);
     EXPECT_TRUE(r.Passed());
     ASSERT_TRUE(r.stateKnown);
     EXPECT_EQ(r.records, 3);
@@ -93,7 +92,7 @@ TEST_F(ImageCheck, PastTheImagesEndOnlyZeroUndoBytesAreHeld)
     layout.version = 3;
     layout.undoFlag = 1;
     layout.records = {{8, {1, 2, 3, 4}, {0, 0, 0, 0}}, {20, {5}, {6}}, {30, {0}, {0}}};
-    const engine::ImageCheckResult r = Check(layout, Bytes(10, 0));
+    const kdx::ImageCheckResult r = Check(layout, Bytes(10, 0));
     EXPECT_EQ(r.patchedRecords, 0);   // the image lacks the patched bytes, zero or not
     EXPECT_EQ(r.originalRecords, 2);  // a grown image holds zeros there after an undo
 }
@@ -108,9 +107,9 @@ TEST_F(ImageCheck, Version2ChecksSizeAndBlock)
     layout.imageSize = 40000;
     layout.records = {{0, {1}, {}}};
 
-    engine::ImageCheckResult r = Check(layout, image);
+    kdx::ImageCheckResult r = Check(layout, image);
     EXPECT_TRUE(r.sizeChecked && r.sizeMatches);
-    EXPECT_EQ(r.block, engine::BlockVerdict::Passed);
+    EXPECT_EQ(r.block, kdx::BlockVerdict::Passed);
     EXPECT_EQ(r.blockPosition, 37664);
     EXPECT_TRUE(r.Passed());
 
@@ -124,13 +123,13 @@ TEST_F(ImageCheck, Version2ChecksSizeAndBlock)
     layout.imageSize = 40000;
     image[37664 + 1023] ^= 1;
     r = Check(layout, image);
-    EXPECT_EQ(r.block, engine::BlockVerdict::Differs);
+    EXPECT_EQ(r.block, kdx::BlockVerdict::Differs);
     EXPECT_FALSE(r.Passed());
 
     layout.imageSize = 38687;
     image.resize(38687);
     r = Check(layout, image);
-    EXPECT_EQ(r.block, engine::BlockVerdict::ImageTooShort);
+    EXPECT_EQ(r.block, kdx::BlockVerdict::ImageTooShort);
     EXPECT_FALSE(r.Passed());
 }
 
@@ -138,10 +137,10 @@ TEST_F(ImageCheck, VersionsWithoutABlockPassWithoutOne)
 {
     PatchLayout layout;
     layout.records = {{0, {1}, {}}};
-    EXPECT_EQ(Check(layout, Bytes(4, 0)).block, engine::BlockVerdict::NoneInVersion);
+    EXPECT_EQ(Check(layout, Bytes(4, 0)).block, kdx::BlockVerdict::NoneInVersion);
     layout.version = 3;
-    const engine::ImageCheckResult r = Check(layout, Bytes(4, 0));
-    EXPECT_EQ(r.block, engine::BlockVerdict::NotInPatch);
+    const kdx::ImageCheckResult r = Check(layout, Bytes(4, 0));
+    EXPECT_EQ(r.block, kdx::BlockVerdict::NotInPatch);
     EXPECT_FALSE(r.undoChecked);
     EXPECT_TRUE(r.Passed());
 }
@@ -151,8 +150,8 @@ TEST_F(ImageCheck, UnsoundRecordAreasFailAndLeaveTheStateUntold)
     PatchLayout layout;
     layout.version = 3;
     layout.records = {{0, {1}, {}}, {-4, {2}, {}}, {9, {3}, {}}};
-    engine::ImageCheckResult r = Check(layout, Bytes(16, 0));
-    EXPECT_EQ(r.walk.verdict, engine::WalkVerdict::NegativeOffset);
+    kdx::ImageCheckResult r = Check(layout, Bytes(16, 0));
+    EXPECT_EQ(r.walk.verdict, kdx::WalkVerdict::NegativeOffset);
     EXPECT_EQ(r.walk.records, 1);
     EXPECT_FALSE(r.stateKnown);
     EXPECT_FALSE(r.Passed());
@@ -161,7 +160,7 @@ TEST_F(ImageCheck, UnsoundRecordAreasFailAndLeaveTheStateUntold)
     Bytes cut = BuildPatch(layout);
     cut.pop_back();
     r = Check(layout, Bytes(16, 0), cut);
-    EXPECT_EQ(r.walk.verdict, engine::WalkVerdict::Damaged);
+    EXPECT_EQ(r.walk.verdict, kdx::WalkVerdict::Damaged);
     EXPECT_FALSE(r.Passed());
 
     layout.records.clear();

@@ -1,5 +1,6 @@
 // uStd: opening with no sharing, the magic and the method byte.
-#include "engine/uStd.h"
+#include "kdx/File.h"
+#include "kdx/Patch.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,20 @@ TEST(Files, OpenRefusesWhatIsHeldOpenAndDirectories)
     const std::string path = dir.File("a.kdx");
     WriteFile(path, Text("KDX"));
 
-    uStd::FileHandle first;
-    ASSERT_TRUE(uStd::OpenReadOnly(first, path));
-    uStd::FileHandle second;
-    EXPECT_FALSE(uStd::OpenReadOnly(second, path));
-    EXPECT_FALSE(uStd::OpenReadWrite(second, path));
-    EXPECT_EQ(second.Native(), uStd::FileHandle::kInvalid);
+    kdx::File first;
+    ASSERT_TRUE(kdx::OpenReadOnly(first, path));
+    kdx::File second;
+    EXPECT_FALSE(kdx::OpenReadOnly(second, path));
+    EXPECT_FALSE(kdx::OpenReadWrite(second, path));
+    EXPECT_EQ(second.Native(), kdx::File::kInvalid);
     first.Close();
-    EXPECT_TRUE(uStd::OpenReadWrite(second, path));
+    EXPECT_TRUE(kdx::OpenReadWrite(second, path));
 
-    uStd::FileHandle dirHandle;
-    EXPECT_FALSE(uStd::OpenReadOnly(dirHandle, dir.Path().string()));
-    EXPECT_FALSE(uStd::OpenReadWrite(dirHandle, dir.Path().string()));
-    EXPECT_FALSE(uStd::OpenReadOnly(dirHandle, dir.File("missing")));
-    EXPECT_FALSE(uStd::OpenReadWrite(dirHandle, dir.File("missing")));
+    kdx::File dirHandle;
+    EXPECT_FALSE(kdx::OpenReadOnly(dirHandle, dir.Path().string()));
+    EXPECT_FALSE(kdx::OpenReadWrite(dirHandle, dir.Path().string()));
+    EXPECT_FALSE(kdx::OpenReadOnly(dirHandle, dir.File("missing")));
+    EXPECT_FALSE(kdx::OpenReadWrite(dirHandle, dir.File("missing")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));  // never created
 }
 
@@ -42,9 +43,9 @@ TEST(Files, MagicIsUpperCaseKdxAndNeedsThreeBytes)
     for (const auto& c : cases) {
         const std::string path = dir.File("p");
         WriteFile(path, Text(c.content));
-        uStd::FileHandle h;
-        ASSERT_TRUE(uStd::OpenReadOnly(h, path));
-        EXPECT_EQ(uStd::CheckMagic(h), c.magic) << c.content;
+        kdx::File h;
+        ASSERT_TRUE(kdx::OpenReadOnly(h, path));
+        EXPECT_EQ(kdx::CheckMagic(h), c.magic) << c.content;
     }
 }
 
@@ -52,14 +53,14 @@ TEST(Files, MethodIsByteFiveOrNoneForShortFiles)
 {
     TempDir dir;
     const std::string path = dir.File("p");
-    uStd::FileHandle h;
+    kdx::File h;
     WriteFile(path, Bytes{'K', 'D', 'X', '1', '0', 0xFF});
-    ASSERT_TRUE(uStd::OpenReadOnly(h, path));
-    EXPECT_EQ(uStd::ReadEncMethod(h), 255);
+    ASSERT_TRUE(kdx::OpenReadOnly(h, path));
+    EXPECT_EQ(kdx::ReadMethod(h), 255);
     h.Close();
     WriteFile(path, Text("KDX10"));
-    ASSERT_TRUE(uStd::OpenReadOnly(h, path));
-    EXPECT_EQ(uStd::ReadEncMethod(h), -1);
+    ASSERT_TRUE(kdx::OpenReadOnly(h, path));
+    EXPECT_EQ(kdx::ReadMethod(h), -1);
 }
 
 TEST(Files, SeekReportsFailureForNegativePositions)
@@ -67,10 +68,10 @@ TEST(Files, SeekReportsFailureForNegativePositions)
     TempDir dir;
     const std::string path = dir.File("p");
     WriteFile(path, Bytes(10, 0));
-    uStd::FileHandle h;
-    ASSERT_TRUE(uStd::OpenReadWrite(h, path));
-    EXPECT_EQ(h.Seek(-1, uStd::SeekOrigin::Begin), -1);
-    EXPECT_EQ(h.Seek(0, uStd::SeekOrigin::End), 10);
+    kdx::File h;
+    ASSERT_TRUE(kdx::OpenReadWrite(h, path));
+    EXPECT_EQ(h.Seek(-1, kdx::SeekOrigin::Begin), -1);
+    EXPECT_EQ(h.Seek(0, kdx::SeekOrigin::End), 10);
     EXPECT_EQ(h.Length(), 10);
 }
 

@@ -1,7 +1,6 @@
-// What each version unit reads at load and lists in the information lines.
-#include "engine/uKDX1.h"
-#include "engine/uKDX2.h"
-#include "engine/uKDX3.h"
+// What a read finds in each version and the information lines list.
+#include "commands/InfoLines.h"
+#include "kdx/Patch.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -10,16 +9,20 @@ using namespace testsupport;
 
 namespace {
 
-template <typename ReadHeader>
-void Load(const Bytes& patch, ReadHeader readHeader, const std::string& name = "fix.kdx")
+// The patch of the last Load, under the path the window would have given.
+kdx::Patch gLoaded;
+
+void Load(const Bytes& patch, int version, const std::string& name = "fix.kdx")
 {
     TempDir dir;
     const std::string path = dir.File(name);
     WriteFile(path, patch);
-    uStd::FileHandle h;
-    ASSERT_TRUE(uStd::OpenReadOnly(h, path));
-    readHeader(h, "C:\\patches\\" + name);
+    kdx::File h;
+    ASSERT_TRUE(kdx::OpenReadOnly(h, path));
+    gLoaded = kdx::ReadPatch(h, "C:\\patches\\" + name, *kdx::LayoutForVersion(version));
 }
+
+commands::InfoLines Lines() { return commands::BuildInfoLines(gLoaded); }
 
 std::string Padded(const std::string& s) { return s + std::string(50 - s.size(), '\0'); }
 
@@ -30,8 +33,8 @@ TEST(Version1Lines, ListsFiveLinesWithTheWholeDescription)
     layout.records = {{0x10, {0x41, 0x42, 0x43}, {}}};
     const Bytes patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 64u);
-    Load(patch, uKDX1::ReadHeader);
-    const auto lines = uKDX1::BuildInfoLines();
+    Load(patch, 1);
+    const auto lines = Lines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "Filename       : C:\\patches\\fix.kdx");
     EXPECT_EQ(lines[1], "Filelength     : 64 Bytes");
@@ -44,12 +47,12 @@ TEST(Version1Lines, ListsFiveLinesWithTheWholeDescription)
 TEST(Version1Lines, ShortFilesListZeroOrNegativePatchData)
 {
     Bytes header = BuildPatch(PatchLayout{});
-    Load(header, uKDX1::ReadHeader);
-    EXPECT_EQ(uKDX1::BuildInfoLines()[4], "KDX Patchdata  : 0 Bytes");
+    Load(header, 1);
+    EXPECT_EQ(Lines()[4], "KDX Patchdata  : 0 Bytes");
 
     header.resize(50);  // the description is cut short: zero beyond the file's end
-    Load(header, uKDX1::ReadHeader);
-    const auto lines = uKDX1::BuildInfoLines();
+    Load(header, 1);
+    const auto lines = Lines();
     EXPECT_EQ(lines[4], "KDX Patchdata  : -6 Bytes");
     EXPECT_EQ(lines[3], "Description    : " + std::string(50, '\0'));
 }
@@ -66,8 +69,8 @@ PatchLayout V2(std::optional<std::string> diz, std::vector<Rec> records = {})
 
 TEST(Version2Lines, WithoutTrailerSaysNope)
 {
-    Load(BuildPatch(V2(std::nullopt)), uKDX2::ReadHeader);
-    const auto lines = uKDX2::BuildInfoLines();
+    Load(BuildPatch(V2(std::nullopt)), 2);
+    const auto lines = Lines();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[1], "Filelength     : 1084 Bytes");
     EXPECT_EQ(lines[2], "Enc. Method    : 1 (KDX2.0)");
@@ -79,11 +82,11 @@ TEST(Version2Lines, TrailerTakesLPlus1122BytesFromTheRecords)
 {
     const Bytes patch = BuildPatch(V2("HELLO", {{7, {1, 2, 3}, {}}}));
     ASSERT_EQ(patch.size(), 1135u);
-    Load(patch, uKDX2::ReadHeader);
-    EXPECT_EQ(uKDX2::Loaded().patchDataLength, 1135 - 1127);
-    EXPECT_EQ(uKDX2::Diz().nonRecordBytes, 5 + 1122);
-    EXPECT_EQ(uKDX2::Records().end, 1092);
-    const auto lines = uKDX2::BuildInfoLines();
+    Load(patch, 2);
+    EXPECT_EQ(gLoaded.patchDataLength, 1135 - 1127);
+    EXPECT_EQ(gLoaded.diz.nonRecordBytes, 5 + 1122);
+    EXPECT_EQ(gLoaded.Records().end, 1092);
+    const auto lines = Lines();
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[5], "File_ID.diz    : Yes, showing ...");
     EXPECT_EQ(lines[6], "");
@@ -92,8 +95,8 @@ TEST(Version2Lines, TrailerTakesLPlus1122BytesFromTheRecords)
 
 TEST(Version2Lines, EmptyTextStillShowsTheTrailer)
 {
-    Load(BuildPatch(V2("")), uKDX2::ReadHeader);
-    const auto lines = uKDX2::BuildInfoLines();
+    Load(BuildPatch(V2("")), 2);
+    const auto lines = Lines();
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[4], "KDX Patchdata  : 0 Bytes");
     EXPECT_EQ(lines[5], "File_ID.diz    : Yes, showing ...");
@@ -103,24 +106,24 @@ TEST(Version2Lines, EmptyTextStillShowsTheTrailer)
 TEST(Version2Lines, RecordBytesThatSpellDizAreTakenAsATrailer)
 {
     // Seven bytes before the end: "DIZ", then a length of 0.
-    Load(BuildPatch(V2(std::nullopt, {{0, Bytes{'x', 'x', 'D', 'I', 'Z', 0, 0, 0, 0}, {}}})), uKDX2::ReadHeader);
-    EXPECT_TRUE(uKDX2::Diz().present);
-    EXPECT_EQ(uKDX2::BuildInfoLines()[5], "File_ID.diz    : Yes, showing ...");
+    Load(BuildPatch(V2(std::nullopt, {{0, Bytes{'x', 'x', 'D', 'I', 'Z', 0, 0, 0, 0}, {}}})), 2);
+    EXPECT_TRUE(gLoaded.diz.present);
+    EXPECT_EQ(Lines()[5], "File_ID.diz    : Yes, showing ...");
 }
 
 TEST(Version2Lines, LongTextsAreCutAndLengthsBeforeTheFileReadNothing)
 {
     const std::string text(5000, 'a');
-    Load(BuildPatch(V2(text)), uKDX2::ReadHeader);
-    EXPECT_EQ(uKDX2::Diz().text.size(), 3072u);
-    EXPECT_EQ(uKDX2::Loaded().patchDataLength, uKDX2::Loaded().patchFileLength - (5000 + 1122));
+    Load(BuildPatch(V2(text)), 2);
+    EXPECT_EQ(gLoaded.diz.text.size(), 3072u);
+    EXPECT_EQ(gLoaded.patchDataLength, gLoaded.fileLength - (5000 + 1122));
 
     PatchLayout huge = V2("abc");
     huge.dizLength = 0xFFFFFFFFu;
-    Load(BuildPatch(huge), uKDX2::ReadHeader);
-    EXPECT_EQ(uKDX2::Diz().nonRecordBytes, 0xFFFFFFFFll + 1122);  // no 32-bit wrap-around
-    EXPECT_EQ(uKDX2::Diz().text, "");
-    const auto lines = uKDX2::BuildInfoLines();
+    Load(BuildPatch(huge), 2);
+    EXPECT_EQ(gLoaded.diz.nonRecordBytes, 0xFFFFFFFFll + 1122);  // no 32-bit wrap-around
+    EXPECT_EQ(gLoaded.diz.text, "");
+    const auto lines = Lines();
     EXPECT_EQ(lines[5], "File_ID.diz    : Yes, showing ...");
     EXPECT_EQ(lines[7], "");
 }
@@ -142,12 +145,12 @@ TEST(Version3Lines, ShortHeaderOneRecordAndATrailer)
     layout.records = {{100, {1, 2, 3}, {}}};
     Bytes patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 72u);
-    Load(patch, uKDX3::ReadHeader);
-    EXPECT_EQ(uKDX3::HeaderLength(), 60);
-    EXPECT_EQ(uKDX3::Loaded().patchDataLength, 12);
-    EXPECT_EQ(uKDX3::Records(false).end, 72);
-    EXPECT_FALSE(uKDX3::HasUndoData());
-    auto lines = uKDX3::BuildInfoLines();
+    Load(patch, 3);
+    EXPECT_EQ(gLoaded.headerLength, 60);
+    EXPECT_EQ(gLoaded.patchDataLength, 12);
+    EXPECT_EQ(gLoaded.Records(false).end, 72);
+    EXPECT_FALSE(gLoaded.HasUndoData());
+    auto lines = Lines();
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[2], "Enc. Method    : 2 (KDX3.0)");
     EXPECT_EQ(lines[3], "Undo Data      : Nope");
@@ -159,10 +162,10 @@ TEST(Version3Lines, ShortHeaderOneRecordAndATrailer)
     layout.diz = "0123456789";
     patch = BuildPatch(layout);
     ASSERT_EQ(patch.size(), 118u);
-    Load(patch, uKDX3::ReadHeader);
-    EXPECT_EQ(uKDX3::Diz().nonRecordBytes, 106);
-    EXPECT_EQ(uKDX3::Loaded().patchDataLength, 12);
-    lines = uKDX3::BuildInfoLines();
+    Load(patch, 3);
+    EXPECT_EQ(gLoaded.diz.nonRecordBytes, 106);
+    EXPECT_EQ(gLoaded.patchDataLength, 12);
+    lines = Lines();
     ASSERT_EQ(lines.size(), 11u);
     EXPECT_EQ(lines[8], "File_ID.diz    : Yes, showing ...");
     EXPECT_EQ(lines[10], "0123456789");
@@ -170,23 +173,24 @@ TEST(Version3Lines, ShortHeaderOneRecordAndATrailer)
 
 TEST(Version3Lines, FlagsAndImageTypes)
 {
-    Load(BuildPatch(V3(1, 1, 1)), uKDX3::ReadHeader);
-    auto lines = uKDX3::BuildInfoLines();
+    Load(BuildPatch(V3(1, 1, 1)), 3);
+    auto lines = Lines();
     EXPECT_EQ(lines[3], "Undo Data      : Present ");
     EXPECT_EQ(lines[4], "Blockcheck     : Enabled ");
     EXPECT_EQ(lines[5], "Imagetype      : GI Image ");
-    EXPECT_EQ(uKDX3::HeaderLength(), 1084);
-    EXPECT_EQ(uKDX3::BlockPosition(), 32928);
+    EXPECT_EQ(gLoaded.headerLength, 1084);
+    EXPECT_EQ(gLoaded.BlockPosition(), 32928);
 
     // Flag 2: a long header but no block check; undo flag 2 reads as present.
-    Load(BuildPatch(V3(255, 2, 2)), uKDX3::ReadHeader);
-    lines = uKDX3::BuildInfoLines();
-    EXPECT_EQ(uKDX3::HeaderLength(), 1084);
+    Load(BuildPatch(V3(255, 2, 2)), 3);
+    lines = Lines();
+    EXPECT_EQ(gLoaded.headerLength, 1084);
     EXPECT_EQ(lines[4], "Blockcheck     : Disabled  ");
     EXPECT_EQ(lines[5], "Imagetype      : Normal Image ");
     EXPECT_EQ(lines[3], "Undo Data      : Present ");
-    EXPECT_TRUE(uKDX3::HasUndoData());
-    EXPECT_EQ(uKDX3::BlockPosition(), 37664);
+    EXPECT_TRUE(gLoaded.HasUndoData());
+    EXPECT_FALSE(gLoaded.BlockCheck());
+    EXPECT_EQ(gLoaded.BlockPosition(), -1);
     EXPECT_EQ(lines[7], "KDX Patchdata  : 0 Bytes");
 }
 
@@ -194,10 +198,10 @@ TEST(Version3Lines, LongTextIsCutAtTheBufferSize)
 {
     PatchLayout layout = V3(0, 0, 0);
     layout.diz = std::string(65535, 'z');
-    Load(BuildPatch(layout), uKDX3::ReadHeader);
-    EXPECT_EQ(uKDX3::Diz().length, 65535u);
-    EXPECT_EQ(uKDX3::Diz().text.size(), 3072u);
-    EXPECT_EQ(uKDX3::Loaded().patchDataLength, 0);
+    Load(BuildPatch(layout), 3);
+    EXPECT_EQ(gLoaded.diz.length, 65535u);
+    EXPECT_EQ(gLoaded.diz.text.size(), 3072u);
+    EXPECT_EQ(gLoaded.patchDataLength, 0);
 }
 
 }  // namespace

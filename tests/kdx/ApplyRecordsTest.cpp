@@ -1,8 +1,7 @@
 // Writing records into an image: the same cases for every version, the
 // checks made before the first write, and failed writes.
-#include "engine/Messages.h"
-#include "engine/VersionUnits.h"
-#include "platform/fake/FakeServices.h"
+#include "commands/Messages.h"
+#include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,10 @@
 #include <unistd.h>
 
 using namespace testsupport;
-using platform::fake::FakeServices;
+using kdxtest::Boxes;
+using kdxtest::Read;
+using kdxtest::Steps;
+namespace text = commands::text;
 
 namespace {
 
@@ -42,18 +44,16 @@ protected:
         if (sparse) {
             EXPECT_EQ(truncate(imagePath.c_str(), static_cast<off_t>(image.size())), 0);
         }
-        const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
-        uStd::FileHandle patch;
-        uStd::FileHandle img;
-        EXPECT_TRUE(uStd::OpenReadOnly(patch, patchPath));
-        EXPECT_TRUE(uStd::OpenReadWrite(img, imagePath));
-        unit.ReadHeader(patch, patchPath);
-        FakeServices ui;
-        const bool ok = undo ? unit.ApplyUndo(patch, img) : unit.ApplyPatch(patch, img);
+        kdx::File patch;
+        kdx::File img;
+        EXPECT_TRUE(kdx::OpenReadOnly(patch, patchPath));
+        EXPECT_TRUE(kdx::OpenReadWrite(img, imagePath));
+        const kdx::Patch loaded = Read(patch, patchPath);
+        Steps steps;
+        const kdx::ApplyResult r =
+            kdx::ApplyPatch(loaded, patch, img, undo ? kdx::Write::Undo : kdx::Write::Patched, steps);
         EXPECT_TRUE(img.Close());
-        Outcome out{ok, ReadFile(imagePath), {}, ui.pumps};
-        for (const auto& box : ui.boxes) out.boxes.push_back(box.text);
-        return out;
+        return {r.Written(), ReadFile(imagePath), Boxes(r), steps.steps};
     }
 
     TempDir dir;
@@ -86,7 +86,7 @@ TEST_P(ApplyRecords, NoPatchDataWritesNothing)
 {
     const Outcome out = Apply(Layout({}), Bytes(8, 7));
     EXPECT_FALSE(out.ok);
-    EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::kNoPatchData});
+    EXPECT_EQ(out.boxes, std::vector<std::string>{text::kNoPatchData});
     EXPECT_EQ(out.image, Bytes(8, 7));
 }
 
@@ -99,19 +99,17 @@ TEST_P(ApplyRecords, ARecordCutShortWritesNothing)
     layout.records.clear();
     // Load the cut file itself: its last record now runs past the record area.
     WriteFile(patchPath, patch);
-    const engine::VersionUnit& unit = *engine::UnitForMethod(layout.version - 1);
-    uStd::FileHandle p;
-    uStd::FileHandle img;
+    kdx::File p;
+    kdx::File img;
     WriteFile(dir.File("img"), Bytes(16, 0));
-    ASSERT_TRUE(uStd::OpenReadOnly(p, patchPath));
-    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("img")));
-    unit.ReadHeader(p, patchPath);
-    FakeServices ui;
-    EXPECT_FALSE(unit.ApplyPatch(p, img));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, engine::text::kDamagedRecords);
-    EXPECT_EQ(ui.boxes[0].type, platform::MsgDlgType::mtError);
-    EXPECT_EQ(ui.pumps, 0);
+    ASSERT_TRUE(kdx::OpenReadOnly(p, patchPath));
+    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("img")));
+    Steps steps;
+    const kdx::ApplyResult r = kdx::ApplyPatch(Read(p, patchPath), p, img, kdx::Write::Patched, steps);
+    EXPECT_EQ(r.status, kdx::ApplyStatus::Damaged);
+    EXPECT_EQ(r.record, 2);
+    EXPECT_EQ(Boxes(r), std::vector<std::string>{text::kDamagedRecords});
+    EXPECT_EQ(steps.steps, 0);
     img.Close();
     EXPECT_EQ(ReadFile(dir.File("img")), Bytes(16, 0));
 }
@@ -188,7 +186,7 @@ TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
         const Outcome out = Apply(Layout({{10, {1}, {}}, {c.farOffset, {1, 2, 3}, {}}}), Bytes(100, 5), false, c.sparse);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
         EXPECT_FALSE(out.ok);
-        EXPECT_EQ(out.boxes, std::vector<std::string>{engine::text::CantWriteImage("File too large")});
+        EXPECT_EQ(out.boxes, std::vector<std::string>{text::CantWriteImage("File too large")});
         EXPECT_EQ(out.image, c.sparse ? Bytes(100, 0) : Bytes(100, 5)) << c.farOffset;
         EXPECT_EQ(out.pumps, 0);
     }
@@ -204,15 +202,15 @@ TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
     layout.records = {{0, {9}, {}}, {INT64_MAX - 1, {1, 2, 3}, {}}};
     WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
-    uStd::FileHandle p;
-    uStd::FileHandle img;
-    ASSERT_TRUE(uStd::OpenReadOnly(p, dir.File("p")));
-    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("i")));
-    engine::UnitForMethod(2)->ReadHeader(p, "p");
-    FakeServices ui;
-    EXPECT_FALSE(engine::UnitForMethod(2)->ApplyPatch(p, img));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, engine::text::kOutsideImage);
+    kdx::File p;
+    kdx::File img;
+    ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
+    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
+    Steps steps;
+    const kdx::ApplyResult r = kdx::ApplyPatch(Read(p, "p"), p, img, kdx::Write::Patched, steps);
+    EXPECT_EQ(r.status, kdx::ApplyStatus::OutsideImage);
+    EXPECT_EQ(r.record, 2);
+    EXPECT_EQ(Boxes(r), std::vector<std::string>{text::kOutsideImage});
     img.Close();
     EXPECT_EQ(ReadFile(dir.File("i")), Bytes(4, 0));
 }
@@ -224,13 +222,12 @@ TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)
     layout.records = {{0x80000000ll, {0xAB}, {}}};
     WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
-    uStd::FileHandle p;
-    uStd::FileHandle img;
-    ASSERT_TRUE(uStd::OpenReadOnly(p, dir.File("p")));
-    ASSERT_TRUE(uStd::OpenReadWrite(img, dir.File("i")));
-    engine::UnitForMethod(0)->ReadHeader(p, "p");
-    FakeServices ui;
-    ASSERT_TRUE(engine::UnitForMethod(0)->ApplyPatch(p, img));
+    kdx::File p;
+    kdx::File img;
+    ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
+    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
+    Steps steps;
+    ASSERT_TRUE(kdx::ApplyPatch(Read(p, "p"), p, img, kdx::Write::Patched, steps).Written());
     EXPECT_EQ(img.Length(), 0x80000001ll);
     std::uint8_t b = 0;
     EXPECT_EQ(img.ReadAt(0x80000000ll, &b, 1), 1);

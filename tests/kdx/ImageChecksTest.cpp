@@ -1,8 +1,7 @@
 // The checks made before writing: the version 2.0 image size and the block
 // check of versions 2.0 and 3.0, and the version 3.0 undo round trip.
-#include "engine/uKDX2.h"
-#include "engine/uKDX3.h"
-#include "platform/fake/FakeServices.h"
+#include "kdx/Validate.h"
+#include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +14,28 @@ namespace {
 
 class ImageChecks : public ::testing::Test {
 protected:
-    template <typename ReadHeader>
-    void Load(const PatchLayout& layout, ReadHeader readHeader)
+    void Load(const PatchLayout& layout)
     {
         WriteFile(dir.File("p.kdx"), BuildPatch(layout));
-        uStd::FileHandle h;
-        ASSERT_TRUE(uStd::OpenReadOnly(h, dir.File("p.kdx")));
-        readHeader(h, "p.kdx");
+        kdx::File h;
+        ASSERT_TRUE(kdx::OpenReadOnly(h, dir.File("p.kdx")));
+        loaded = kdxtest::Read(h, "p.kdx");
     }
-    uStd::FileHandle& Image(const Bytes& bytes)
+    kdx::ApplyResult Apply(kdx::File& patch, kdx::File& img, kdx::Write which)
+    {
+        return kdx::ApplyPatch(loaded, patch, img, which, steps);
+    }
+    kdx::File& Image(const Bytes& bytes)
     {
         image.Close();
         WriteFile(dir.File("i.bin"), bytes);
-        EXPECT_TRUE(uStd::OpenReadWrite(image, dir.File("i.bin")));
+        EXPECT_TRUE(kdx::OpenReadWrite(image, dir.File("i.bin")));
         return image;
     }
     TempDir dir;
-    uStd::FileHandle image;
+    kdx::File image;
+    kdx::Patch loaded;
+    kdxtest::Steps steps;
 };
 
 // An image holding block at position.
@@ -47,10 +51,10 @@ TEST_F(ImageChecks, Version2SizeMustMatchExactly)
     PatchLayout layout;
     layout.version = 2;
     layout.imageSize = 40000;
-    Load(layout, uKDX2::ReadHeader);
-    EXPECT_TRUE(uKDX2::CheckImageSize(Image(Bytes(40000))));
-    EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(39999))));
-    EXPECT_FALSE(uKDX2::CheckImageSize(Image(Bytes(40001))));
+    Load(layout);
+    EXPECT_TRUE(kdx::CheckImageSize(loaded, Image(Bytes(40000))));
+    EXPECT_FALSE(kdx::CheckImageSize(loaded, Image(Bytes(39999))));
+    EXPECT_FALSE(kdx::CheckImageSize(loaded, Image(Bytes(40001))));
 }
 
 TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
@@ -58,10 +62,10 @@ TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
     PatchLayout layout;
     layout.version = 2;
     layout.imageSize = 3u << 30;
-    Load(layout, uKDX2::ReadHeader);
+    Load(layout);
     Image({});
     ASSERT_EQ(ftruncate(image.Native(), std::int64_t{3} << 30), 0);  // sparse
-    EXPECT_TRUE(uKDX2::CheckImageSize(image));
+    EXPECT_TRUE(kdx::CheckImageSize(loaded, image));
 }
 
 TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
@@ -83,9 +87,8 @@ TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
         std::int64_t position;
     } cases[] = {{v2, 37664}, {gi, 32928}, {normal, 37664}};
     for (const auto& c : cases) {
-        const auto validate = c.layout.version == 2 ? uKDX2::ValidateImage : uKDX3::ValidateImage;
-        if (c.layout.version == 2) Load(c.layout, uKDX2::ReadHeader);
-        else Load(c.layout, uKDX3::ReadHeader);
+        const auto validate = [this](kdx::File& img) { return kdx::ValidateImage(loaded, img); };
+        Load(c.layout);
         const Bytes good = WithBlock(40000, c.position, block);
         EXPECT_TRUE(validate(Image(good))) << c.position;
         for (const std::int64_t at : {std::int64_t{0}, std::int64_t{1023}}) {
@@ -109,8 +112,8 @@ TEST_F(ImageChecks, Version3WithoutTheFlagSetChecksNothing)
         layout.version = 3;
         layout.blockCheckFlag = flag;
         layout.block = Noise(1024, 1);
-        Load(layout, uKDX3::ReadHeader);
-        EXPECT_TRUE(uKDX3::ValidateImage(Image(Bytes(10))));
+        Load(layout);
+        EXPECT_TRUE(kdx::ValidateImage(loaded, Image(Bytes(10))));
     }
 }
 
@@ -127,18 +130,17 @@ TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
         std::copy(bytes.begin(), bytes.end(), patched.begin() + at);
     }
     layout.records.push_back({7, {}, {}});
-    Load(layout, uKDX3::ReadHeader);
-    platform::fake::FakeServices ui;
-    uStd::FileHandle patch;
-    ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
-    ASSERT_TRUE(uKDX3::ApplyPatch(patch, Image(original)));
+    Load(layout);
+    kdx::File patch;
+    ASSERT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
+    ASSERT_TRUE(Apply(patch, Image(original), kdx::Write::Patched).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), patched);
-    ASSERT_TRUE(uStd::OpenReadWrite(image, dir.File("i.bin")));
-    ASSERT_TRUE(uKDX3::ApplyUndo(patch, image));
+    ASSERT_TRUE(kdx::OpenReadWrite(image, dir.File("i.bin")));
+    ASSERT_TRUE(Apply(patch, image, kdx::Write::Undo).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), original);
-    EXPECT_EQ(ui.pumps, 10);
+    EXPECT_EQ(steps.steps, 10);
 }
 
 TEST_F(ImageChecks, UndoFlagOtherThanOneReadsRecordsWithUndoBytes)
@@ -147,14 +149,12 @@ TEST_F(ImageChecks, UndoFlagOtherThanOneReadsRecordsWithUndoBytes)
     layout.version = 3;
     layout.undoFlag = 7;
     layout.records = {{0, {1, 2}, {8, 9}}, {2, {3}, {7}}};
-    Load(layout, uKDX3::ReadHeader);
-    platform::fake::FakeServices ui;
-    uStd::FileHandle patch;
-    ASSERT_TRUE(uStd::OpenReadOnly(patch, dir.File("p.kdx")));
-    ASSERT_TRUE(uKDX3::ApplyPatch(patch, Image(Bytes(3, 0))));
+    Load(layout);
+    kdx::File patch;
+    ASSERT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
+    ASSERT_TRUE(Apply(patch, Image(Bytes(3, 0)), kdx::Write::Patched).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), (Bytes{1, 2, 3}));
-    EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ struct Row {
     std::string patch;       // "v3", "v3+undo", "image pair"
     std::string loop;        // what runs
     std::string group;       // rows of one group are compared with its floor row
-    bool floor = false;      // the group's reference figure: the floor loop as the issue defines it
+    bool floor = false;      // the group's reference figure: the floor loop every ratio is taken against
     bool bestCandidate = false;  // another minimal loop: the best floor is the faster of the two
     bool mendrix = false;    // one of the program's own paths
     Versus versus = Versus::None;

@@ -20,7 +20,7 @@ struct Target {
     bool met = false;
 };
 
-// The targets, judged on this run's figures.
+// The speed targets, judged on this run's figures.
 std::vector<Target> JudgeTargets(const std::vector<WorkloadResult>& results);
 void PrintTargets(std::FILE* out, const std::vector<Target>& targets);
 

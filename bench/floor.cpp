@@ -10,7 +10,7 @@
 //     pwrite   the same reading, one positioned write per record
 //     merged   the same reading, back-to-back records gathered into one
 //              positioned write of up to 1 MiB
-//     literal  the loop as first described: three reads, a seek and a write
+//     literal  the plain loop: three reads, a seek and a write
 //              per record, and one (cheap, throttled) pump call
 //   bench-floor read2 A B
 //     reads two files once, in 1 MiB pieces: the floor of making a patch

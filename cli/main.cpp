@@ -1,4 +1,4 @@
-// mendrix-cli: the patch engine from a terminal.
+// mendrix-cli: the patch library from a terminal.
 #include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>

@@ -72,7 +72,7 @@ void FakeRegistry::Put(const std::string& path, const std::string& valueName, co
     keys[path][valueName] = value;
 }
 
-bool FakeRegistry::HasKey(const std::string& path) const { return keys.count(path) != 0; }
+bool FakeRegistry::HasKey(const std::string& path) const { return keys.contains(path); }
 
 std::optional<std::string> FakeRegistry::Value(const std::string& path, const std::string& valueName) const
 {

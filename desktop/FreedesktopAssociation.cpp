@@ -33,7 +33,7 @@ fs::path HomeFolder()
 std::string Shown(const fs::path& path)
 {
     const char* home = std::getenv("HOME");
-    const std::string text = path.string();
+    std::string text = path.string();
     if (home == nullptr || home[0] != '/') return text;
     const std::string prefix = fs::path(home).lexically_normal().string();
     if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0 && text[prefix.size()] == '/')

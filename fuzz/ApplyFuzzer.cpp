@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzzref::ApplyModel model = fuzzref::ModelApply(patch, image, answers, fuzzinput::kFileSizeLimit);
     Require(applied != Outcome::Failed, "the apply ended with an unhandled error");
     if (boxes != model.boxes) {
-        for (const auto& b : boxes) std::fprintf(stderr, "engine: %s\n", b.c_str());
+        for (const auto& b : boxes) std::fprintf(stderr, "mendrix: %s\n", b.c_str());
         for (const auto& b : model.boxes) std::fprintf(stderr, "model:  %s\n", b.c_str());
         Require(false, "the boxes differ from the model's");
     }

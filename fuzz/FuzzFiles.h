@@ -1,6 +1,6 @@
 // Files for the fuzz targets: one scratch folder per process, in memory
 // where the system offers it, and whole-file reads and writes that stop the
-// run on any failure (a failure here is the harness's, never the engine's).
+// run on any failure (a failure here is the harness's, never the program's).
 #pragma once
 
 #include <cstdint>

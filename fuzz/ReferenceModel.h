@@ -1,6 +1,6 @@
 // What loading and applying a patch must do, worked out from the patch's
-// bytes alone by a plain loop written apart from the engine: the fuzz
-// targets compare every run of the engine with it.
+// bytes alone by a plain loop written apart from the library: the fuzz
+// targets compare every run of the program with it.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // the input, then reads the patch back. Holds when: a refused write leaves no
 // patch and no temporary file; a written patch loads with the lines the
 // reference model reads from its bytes, asks no question of the original,
-// and applied to the original (by the engine and by the reference loop)
+// and applied to the original (by the library and by the reference loop)
 // gives the changed image byte for byte; with undo data, the undo apply
 // gives the original back.
 #include "fuzz/ApplyInput.h"
@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(forward.success && forward.image == modified, "the reference loop does not make the changed image");
     Require(forward.records == result.records, "the record count is not as reported");
 
-    // Read back by the engine, through the window.
+    // Read back by the library, through the window.
     std::vector<std::string> boxes;
     Require(ApplyThroughWindow(patchPath, original, false, boxes) == modified, "applying does not make the changed image");
     Require(boxes.size() == 1, "applying the patch to its own original asked a question");

@@ -1,4 +1,4 @@
-// The services of the windowing layer that the engine and the forms use.
+// The services of the windowing layer that the commands and the forms use.
 // A backend (qt, win32, console, fake) implements them; the program installs
 // its backend once at start with SetServices.
 #pragma once
@@ -61,7 +61,7 @@ void SetServices(Services* services);
 // The installed services. Throws std::logic_error when none is installed.
 Services& Ui();
 
-// Shorthands for the calls the engine and the forms make most.
+// Shorthands for the calls the commands and the forms make most.
 ModalResult MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons);
 void ProcessMessages();
 

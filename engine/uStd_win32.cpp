@@ -94,6 +94,12 @@ bool FileHandle::Open(const std::string& path, bool writable)
         lastError_ = ERROR_ACCESS_DENIED;  // what Windows itself answers for a directory
         return false;
     }
+    // Windows refuses a read-only file for writing itself; checked here too so
+    // that no emulation or elevated account writes into an image so marked.
+    if (writable && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return false;
+    }
     // Share mode 0: while we hold the file, no other handle opens it.
     const HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0), 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

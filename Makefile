@@ -56,3 +56,23 @@ bench-quick: build
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+
+# Windows: mendrix.exe and mendrix-cli.exe cross-built with mingw-w64, and
+# the target's tests run under Wine in a prefix of the build's own.
+WIN_BUILD ?= build-win
+
+.PHONY: windows-deps windows test-windows
+
+windows-deps:
+	@scripts/install-deps --windows
+	@scripts/build-windows-deps $(WIN_BUILD)
+
+windows: windows-deps
+	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+		$(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(WIN_BUILD)
+
+test-windows: windows
+	@scripts/wine-run $(WIN_BUILD) cmd /c exit
+	@cd $(WIN_BUILD) && ctest --output-on-failure -j2

@@ -1,6 +1,8 @@
 // mendrix-cli: the patch library from a terminal.
 #include "cli/Commands.h"
 
+#include "platform/ProgramArguments.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -98,7 +100,11 @@ int Run(int argc, char** argv)
 int main(int argc, char** argv)
 {
     try {
-        return Run(argc, argv);
+        platform::UseByteStreams();
+        std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+        std::vector<char*> utf8;
+        for (std::string& argument : arguments) utf8.push_back(argument.data());
+        return Run(static_cast<int>(utf8.size()), utf8.data());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mendrix-cli: %s\n", e.what());
     } catch (...) {

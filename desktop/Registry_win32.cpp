@@ -1,5 +1,6 @@
-// The registry of file classes through advapi32 and shell32.
+// The registry of file classes through advapi32 and shell32, in UTF-16.
 #include "desktop/Registry.h"
+#include "kdx/Utf16.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -20,19 +21,21 @@ public:
     {
         HKEY key = nullptr;
         DWORD disposition = 0;
-        const LONG rc = RegCreateKeyExA(root_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                        nullptr, &key, &disposition);
+        const LONG rc = RegCreateKeyExW(root_, kdx::win32::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_ALL_ACCESS, nullptr, &key, &disposition);
         if (rc != ERROR_SUCCESS || key == nullptr) return kNoKey;
         return reinterpret_cast<Key>(key);
     }
 
     bool SetDefaultValue(Key key, const std::string& value) override
     {
-        if (key == kNoKey || value.size() >= MAXDWORD) return false;
+        // UTF-16, so that a program path with any characters is kept whole.
+        const std::wstring wide = kdx::win32::Widen(value);
+        if (key == kNoKey || wide.size() >= MAXDWORD / sizeof(wchar_t)) return false;
         // REG_SZ counts its terminating zero.
-        const DWORD bytes = static_cast<DWORD>(value.size() + 1);
-        const LONG rc = RegSetValueExA(reinterpret_cast<HKEY>(key), "", 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+        const DWORD bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+        const LONG rc = RegSetValueExW(reinterpret_cast<HKEY>(key), L"", 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
         return rc == ERROR_SUCCESS;
     }
 

@@ -9,7 +9,13 @@ namespace kdx {
 namespace {
 // Errors that mean the space is not there, as opposed to a file system
 // that cannot reserve at all.
-bool NoSpace(int rc) { return rc == ENOSPC || rc == EFBIG || rc == EDQUOT; }
+bool NoSpace(int rc)
+{
+#ifdef EDQUOT  // Windows has no disk quotas in errno terms
+    if (rc == EDQUOT) return true;
+#endif
+    return rc == ENOSPC || rc == EFBIG;
+}
 }  // namespace
 
 bool ImageWriter::Fail(const std::string& reason)

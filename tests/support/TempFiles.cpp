@@ -1,21 +1,35 @@
 #include "tests/support/TempFiles.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include "kdx/File.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace testsupport {
 
+namespace {
+// Paths are UTF-8 strings in the program; std::filesystem would read a
+// plain string in the ANSI code page on Windows.
+std::filesystem::path Utf8Path(const std::string& path) { return std::u8string(path.begin(), path.end()); }
+}  // namespace
+
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mendrix-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = std::filesystem::temp_directory_path() / ("mendrix-test-" + std::to_string(random()));
+        // Made by this call alone, so no other test shares it.
+        if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("cannot make a temporary folder");
+}
+
+std::string TempDir::File(const std::string& name) const
+{
+    const std::u8string path = (path_ / Utf8Path(name)).u8string();
+    return std::string(path.begin(), path.end());
 }
 
 TempDir::~TempDir()
@@ -30,25 +44,25 @@ TempDir::~TempDir()
 
 void WriteFile(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(Utf8Path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 Bytes ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(Utf8Path(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool HeldOpen(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
-    ::close(fd);
-    return held;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(Utf8Path(path), ec)) return false;
+    // The file layer opens without sharing: it is refused while another handle holds the file.
+    kdx::File file;
+    return !kdx::OpenReadOnly(file, path);
 }
 
 }  // namespace testsupport

@@ -17,8 +17,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The path of a file name inside the folder, as a string.
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path of a file name inside the folder, as a UTF-8 string.
+    std::string File(const std::string& name) const;
 
 private:
     std::filesystem::path path_;

@@ -1,0 +1,109 @@
+#include "platform/win32/Win32Services.h"
+
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace platform::win32 {
+namespace {
+
+bool gBusy = false;
+
+ModalResult ShowBox(const char* caption, const std::string& text, UINT icon, MsgDlgButtons buttons)
+{
+    const UINT kind = buttons == MsgDlgButtons::mbOK ? MB_OK : MB_YESNO;
+    const int answer = MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(caption).c_str(),
+                                   kind | icon | MB_TASKMODAL);
+    switch (answer) {
+    case IDOK: return ModalResult::mrOk;
+    case IDYES: return ModalResult::mrYes;
+    case IDNO: return ModalResult::mrNo;
+    default: return ModalResult::mrNone;
+    }
+}
+
+}  // namespace
+
+bool BusyCursorShown() { return gBusy; }
+
+Win32Services::Win32Services() { SetServices(this); }
+
+Win32Services::~Win32Services()
+{
+    SetServices(nullptr);
+    gBusy = false;
+}
+
+ModalResult Win32Services::MessageDlg(const std::string& text, MsgDlgType type, MsgDlgButtons buttons)
+{
+    UINT icon = MB_ICONINFORMATION;
+    switch (type) {
+    case MsgDlgType::mtWarning: icon = MB_ICONWARNING; break;
+    case MsgDlgType::mtError: icon = MB_ICONERROR; break;
+    case MsgDlgType::mtInformation: icon = MB_ICONINFORMATION; break;
+    case MsgDlgType::mtConfirmation: icon = MB_ICONQUESTION; break;
+    }
+    return ShowBox(CaptionOf(type), text, icon, buttons);
+}
+
+void Win32Services::ShowGeneralError(const std::string& text)
+{
+    ShowBox(kTitle, text, MB_ICONERROR, MsgDlgButtons::mbOK);
+}
+
+void Win32Services::ProcessMessages()
+{
+    if (!throttle_.Due()) return;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Kept for the main loop, which ends the program.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32Services::SetScreenCursor(Cursor cursor)
+{
+    cursor_ = cursor;
+    gBusy = cursor == crHourGlass;
+    SetCursor(LoadCursorW(nullptr, gBusy ? IDC_WAIT : IDC_ARROW));
+}
+
+std::optional<std::string> Win32Services::OpenFileDialog(const std::string& title, const std::string& filter)
+{
+    // "Name|patterns|..." becomes "Name\0patterns\0...\0\0".
+    std::wstring filters = Widen(filter);
+    for (wchar_t& c : filters)
+        if (c == L'|') c = L'\0';
+    filters.push_back(L'\0');
+    filters.push_back(L'\0');
+    const std::wstring caption = Widen(title);
+    std::vector<wchar_t> name(32768, L'\0');  // starts empty every time
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.lpstrFilter = filters.c_str();
+    dialog.nFilterIndex = filterIndex_;
+    dialog.lpstrFile = name.data();
+    dialog.nMaxFile = static_cast<DWORD>(name.size());
+    dialog.lpstrTitle = caption.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    filterIndex_ = dialog.nFilterIndex;
+    return Narrow(name.data());
+}
+
+void Win32Services::OpenURL(const std::string& url)
+{
+    ShellExecuteW(nullptr, L"open", Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,221 @@
+// The window procedure of every form: painting of the drawn parts, the
+// flat buttons, colours, cursors, clicks, drops and system commands. No
+// exception leaves it: handlers run through platform::Dispatch, and the
+// procedure itself is guarded for what happens around them.
+#include "platform/win32/Win32Window.h"
+
+#include "platform/Dispatch.h"
+#include "platform/win32/Utf16.h"
+#include "platform/win32/Win32Services.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+namespace platform::win32 {
+namespace {
+constexpr UINT kFirstShown = WM_APP + 1;
+}  // namespace
+
+LRESULT CALLBACK Win32Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    platform::Dispatch([&] { result = self->Handle(message, wParam, lParam); });
+    return result;
+}
+
+LRESULT CALLBACK Win32Window::ButtonProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR selfPointer)
+{
+    auto* self = reinterpret_cast<Win32Window*>(selfPointer);
+    for (auto& part : self->parts_) {
+        if (part->child != button) continue;
+        if (message == WM_MOUSEMOVE && !part->hovered) {
+            part->hovered = true;
+            TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, button, 0};
+            TrackMouseEvent(&track);
+            InvalidateRect(button, nullptr, FALSE);
+        } else if (message == WM_MOUSELEAVE) {
+            part->hovered = false;
+            InvalidateRect(button, nullptr, FALSE);
+        } else if (message == WM_SETFOCUS) {
+            // A flat button never keeps the focus: it goes back where it was.
+            if (wParam != 0) SetFocus(reinterpret_cast<HWND>(wParam));
+            return 0;
+        }
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+const Win32Window::Part* Win32Window::DrawnAt(int x, int y) const
+{
+    const POINT at{x, y};
+    // The last declared lies on top.
+    for (auto it = parts_.rbegin(); it != parts_.rend(); ++it) {
+        const Part& part = **it;
+        if (part.child == nullptr && PtInRect(&part.rect, at)) return &part;
+    }
+    return nullptr;
+}
+
+void Win32Window::Paint()
+{
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(window_, &ps);
+    const HDC memory = CreateCompatibleDC(dc);
+    for (const auto& part : parts_) {
+        if (part->picture.handle == nullptr) continue;
+        const HGDIOBJ old = SelectObject(memory, part->picture.handle);
+        BitBlt(dc, part->rect.left, part->rect.top, part->picture.width, part->picture.height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+    }
+    DeleteDC(memory);
+    for (const auto& part : parts_) {
+        if (part->design->kind != ControlKind::Label) continue;
+        const Label& label = *labels_.at(part->design->name);
+        HBRUSH back = CreateSolidBrush(ToColorRef(part->design->color));
+        FillRect(dc, &part->rect, back);
+        DeleteObject(back);
+        LOGFONTW look{};
+        GetObjectW(part->font, sizeof look, &look);
+        look.lfUnderline = label.Underlined() ? TRUE : FALSE;
+        const HFONT font = CreateFontIndirectW(&look);
+        const HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ToColorRef(label.FontColor()));
+        RECT r = part->rect;
+        const std::wstring text = Widen(label.Text());
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+    EndPaint(window_, &ps);
+}
+
+void Win32Window::DrawButton(const DRAWITEMSTRUCT& item)
+{
+    // What lies beneath shows through: the picture under the button first.
+    RECT r = item.rcItem;
+    POINT origin{0, 0};
+    MapWindowPoints(item.hwndItem, window_, &origin, 1);
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+    const HDC memory = CreateCompatibleDC(item.hDC);
+    for (const auto& part : parts_) {
+        if (part->picture.handle == nullptr) continue;
+        const HGDIOBJ old = SelectObject(memory, part->picture.handle);
+        BitBlt(item.hDC, part->rect.left - origin.x, part->rect.top - origin.y, part->picture.width,
+               part->picture.height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+    }
+    DeleteDC(memory);
+    bool hovered = false;
+    for (const auto& part : parts_)
+        if (part->child == item.hwndItem) hovered = part->hovered;
+    if ((item.itemState & ODS_SELECTED) != 0)
+        DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (hovered)
+        DrawEdge(item.hDC, &r, BDR_RAISEDINNER, BF_RECT);
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: Paint(); return 0;
+    case WM_ERASEBKGND: {
+        RECT r;
+        GetClientRect(window_, &r);
+        HBRUSH back = CreateSolidBrush(ToColorRef(design_.color));
+        FillRect(reinterpret_cast<HDC>(wParam), &r, back);
+        DeleteObject(back);
+        return 1;
+    }
+    case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        for (const auto& part : parts_) {
+            if (part->child != reinterpret_cast<HWND>(lParam) || part->brush == nullptr) continue;
+            SetBkColor(reinterpret_cast<HDC>(wParam), ToColorRef(part->design->color));
+            return reinterpret_cast<LRESULT>(part->brush);
+        }
+        break;
+    case WM_COMMAND:
+        for (auto& part : parts_) {
+            if (part->child != reinterpret_cast<HWND>(lParam) || HIWORD(wParam) != BN_CLICKED) continue;
+            if (part->design->kind == ControlKind::CheckBox) checkBoxes_.at(part->design->name)->Clicked();
+            Fire(part->onClick);
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (BusyCursorShown()) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        if (LOWORD(lParam) == HTCLIENT) {
+            POINT at;
+            GetCursorPos(&at);
+            ScreenToClient(window_, &at);
+            const Part* part = DrawnAt(at.x, at.y);
+            if (part != nullptr && part->design->handPointer) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (const Part* part = DrawnAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) Fire(part->onMouseMove);
+        return 0;
+    case WM_LBUTTONDOWN: pressed_ = DrawnAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: {
+        const Part* part = DrawnAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        const bool click = part != nullptr && part == pressed_;
+        pressed_ = nullptr;
+        if (click) Fire(part->onClick);
+        return 0;
+    }
+    case WM_SHOWWINDOW:
+        if (wParam != 0 && !shown_) {
+            shown_ = true;
+            // Runs once the window is on screen, before any input reaches it.
+            if (onFirstShow_) PostMessageW(window_, kFirstShown, 0, 0);
+        }
+        break;
+    case kFirstShown: Fire(onFirstShow_); return 0;
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        std::vector<std::string> names;
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+            DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
+            name.resize(name.size() - 1);
+            names.push_back(Narrow(name));
+        }
+        DragFinish(drop);
+        if (onDrop_) platform::Dispatch([&] { onDrop_(names); });
+        return 0;
+    }
+    case WM_SYSCOMMAND:
+        for (const MenuEntry& entry : SystemMenu()) {
+            if ((wParam & 0xFFF0) != entry.second) continue;
+            if (onSysCommand_) platform::Dispatch([&] { onSysCommand_(entry.second); });
+            return 0;
+        }
+        break;  // move, minimise, close and the rest go on to Windows
+    case WM_CLOSE:
+        if (owner_ != nullptr) {
+            Close();
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        if (owner_ == nullptr) PostQuitMessage(0);
+        break;
+    default: break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace platform::win32

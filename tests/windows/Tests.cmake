@@ -1,0 +1,35 @@
+# The Windows build's tests, each executable one CTest test run through Wine
+# (a Wine start per test case would cost minutes). Suites that need POSIX
+# processes, resource limits, permissions or mounts stay on Linux.
+add_library(mendrix_testsupport STATIC support/PatchBuilder.cpp support/TempFiles.cpp support/RunProgram_win32.cpp)
+target_include_directories(mendrix_testsupport PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendrix_platform)
+
+add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp windows/FileLayerTest.cpp)
+target_link_libraries(kdx_tests PRIVATE mendrix_kdx mendrix_texts mendrix_testsupport GTest::gtest_main)
+
+add_executable(command_tests commands/LoadPatchTest.cpp commands/InfoLinesTest.cpp)
+target_link_libraries(command_tests PRIVATE mendrix_commands mendrix_fake mendrix_testsupport GTest::gtest_main)
+
+# The association against the fake, then against Wine's real registry.
+add_executable(association_tests association/RegistryAssociationTest.cpp windows/RealRegistryTest.cpp)
+target_link_libraries(association_tests PRIVATE mendrix_fake_registry mendrix_fake mendrix_testsupport
+  GTest::gtest_main)
+
+# The pictures through the target's own libjpeg-turbo (the form tests set
+# POSIX environment variables and run on Linux).
+add_executable(ui_tests ui/PicturesTest.cpp)
+target_link_libraries(ui_tests PRIVATE mendrix_ui mendrix_jpeg mendrix_fake mendrix_testsupport GTest::gtest_main)
+
+# mendrix-cli.exe against the same expected output, errors and status as on Linux.
+find_package(nlohmann_json REQUIRED)
+add_executable(cli_tests cli/CliTest.cpp cli/CliCheckTest.cpp cli/CliMakeTest.cpp)
+target_link_libraries(cli_tests PRIVATE mendrix_testsupport mendrix_cli_commands nlohmann_json::nlohmann_json
+  GTest::gtest_main)
+target_compile_definitions(cli_tests PRIVATE MENDRIX_CLI="$<TARGET_FILE_NAME:mendrix-cli>")
+add_dependencies(cli_tests mendrix-cli)
+
+foreach(suite kdx_tests command_tests association_tests ui_tests cli_tests)
+  add_test(NAME ${suite} COMMAND ${suite})
+  set_tests_properties(${suite} PROPERTIES TIMEOUT 300)
+endforeach()

@@ -5,6 +5,7 @@
 #include "engine/ApplyCommand.h"
 #include "engine/Association.h"
 #include "engine/LoadPatch.h"
+#include "engine/Messages.h"
 #include "engine/PatchingState.h"
 #include "platform/Abort.h"
 #include "platform/CommandLine.h"
@@ -17,6 +18,19 @@ namespace ui {
 using platform::ModalResult;
 using platform::MsgDlgButtons;
 using platform::MsgDlgType;
+
+namespace {
+
+// A running apply owns the patch handle and the version state: a new patch
+// is refused before anything (a dialog included) is shown for it.
+void RefuseLoadWhilePatching()
+{
+    if (!engine::Patching) return;
+    platform::MessageDlg(engine::text::kStillPatchingLoad, MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
+    platform::Abort();
+}
+
+}  // namespace
 
 std::string DropExtension(const std::string& name)
 {
@@ -50,6 +64,7 @@ void TfrmMain::HandleDropFiles(const std::vector<std::string>& names)
     const std::string& name = names.back();
     const std::string ext = DropExtension(name);
     if (ext == ".kdx") {
+        RefuseLoadWhilePatching();
         LoadPatch(name);
         return;
     }
@@ -72,6 +87,7 @@ void TfrmMain::btnImageClick()
 
 void TfrmMain::btnKDXClick()
 {
+    RefuseLoadWhilePatching();
     if (auto path = platform::Ui().OpenFileDialog(text::kKdxDialogTitle, text::kKdxFilter)) LoadPatch(*path);
 }
 

@@ -131,6 +131,14 @@ void QtWindow::Build(const ControlDesign& control)
         auto* box = new QCheckBox(QString::fromUtf8(control.caption), widget_);
         box->setAutoFillBackground(true);
         SetBackground(box, box->backgroundRole(), control.color);
+        // Disabled, the caption is drawn as the platform draws disabled text on
+        // a grey face: mid grey over a white etch (the toolkit's own disabled
+        // grey would all but vanish on this face).
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+        palette.setColor(QPalette::Disabled, QPalette::Light, Qt::white);
+        box->setPalette(palette);
+        box->setStyle(&etchedStyle_);
         auto wrapper = std::make_unique<QtCheckBox>(box);
         wrapper->SetEnabled(control.enabled);
         checkBoxes_[control.name] = std::move(wrapper);

@@ -65,6 +65,7 @@ private:
     std::map<std::string, std::unique_ptr<QtCheckBox>> checkBoxes_;
     std::map<std::string, std::unique_ptr<QtLabel>> labels_;
     std::function<void(std::uint32_t)> onSysCommand_;
+    EtchedDisabledTextStyle etchedStyle_;  // outlives the widgets: deleted in the destructor's body
 };
 
 }  // namespace platform::qt

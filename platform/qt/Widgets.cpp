@@ -81,6 +81,13 @@ void ClickLabel::mouseMoveEvent(QMouseEvent* event)
     Move();
 }
 
+int EtchedDisabledTextStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                                       QStyleHintReturn* returnData) const
+{
+    if (hint == SH_EtchDisabledText) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
 FormWidget::FormWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
 void FormWidget::showEvent(QShowEvent* event)

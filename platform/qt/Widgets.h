@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QWidget>
 
 #include <cstdint>
@@ -73,6 +74,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override { Press(event); }
     void mouseReleaseEvent(QMouseEvent* event) override { Release(this, event); }
     void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// The application's style, but disabled text is etched: drawn once in the
+// light colour one pixel down and right, then in the disabled text colour,
+// so that it stays readable on a grey face.
+class EtchedDisabledTextStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override;
 };
 
 // A top-level window: reports its first showing, dropped files, context

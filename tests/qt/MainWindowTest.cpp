@@ -158,6 +158,21 @@ private slots:
         }
     }
 
+    void theDisabledUndoCaptionReadsAsDisabledYetStandsOut()
+    {
+        Start();
+        auto* undo = Control<QCheckBox>("cbUndo");
+        QVERIFY(!undo->isEnabled());
+        // The caption lies right of the box's square; its darkest pixel
+        // against the face's grey 191.
+        const QImage shot = undo->grab().toImage();
+        int darkest = 255;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 20; x < shot.width(); ++x) darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+        QVERIFY2(darkest <= 150, qPrintable(QString::number(darkest)));  // readable
+        QVERIFY2(darkest >= 100, qPrintable(QString::number(darkest)));  // not the enabled black
+    }
+
     void hintsAreTooltips()
     {
         Start();

@@ -216,14 +216,21 @@ void QtWindow::AcceptFiles(bool accept)
 
 void QtWindow::ShowCentred()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        const QSize size = widget_->frameGeometry().size();
-        widget_->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
-    }
+    CentreFrame();
     widget_->show();
     SetVisible(true);
+    // Centred again once a window manager has put its frame around the
+    // window, so that the frame, not the client area, stands centred.
+    widget_->onFramed = [this] { CentreFrame(); };
+}
+
+void QtWindow::CentreFrame()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    const QSize size = widget_->frameGeometry().size();
+    widget_->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 void QtWindow::ShowSystemMenu(QWidget* over, const QPoint& globalPos)

@@ -32,7 +32,7 @@ public:
     void Close() override;
     void AcceptFiles(bool accept) override;
 
-    // The main window's first showing: centred on the screen.
+    // The main window's first showing: its frame centred on the screen.
     void ShowCentred();
 
     // The controls the forms hold, by their design names. Throw
@@ -56,6 +56,8 @@ protected:
 
 private:
     void Build(const ControlDesign& control);
+    // Moves the window so that its outer frame stands centred on the screen.
+    void CentreFrame();
     void ShowSystemMenu(QWidget* over, const QPoint& globalPos);
 
     QPointer<FormWidget> widget_;

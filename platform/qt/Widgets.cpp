@@ -99,6 +99,15 @@ void FormWidget::showEvent(QShowEvent* event)
     if (onFirstShow) QTimer::singleShot(0, this, [this] { Fire(onFirstShow); });
 }
 
+void FormWidget::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!onFramed || frameGeometry().size() == size()) return;
+    const Handler once = std::move(onFramed);
+    onFramed = nullptr;
+    once();
+}
+
 void FormWidget::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);

@@ -95,8 +95,12 @@ public:
     std::function<void(const std::vector<std::string>&)> onDropFiles;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onHidden;
+    // Once, at the first move that finds the window in a frame (a window
+    // manager frames a window only after it is on screen).
+    Handler onFramed;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

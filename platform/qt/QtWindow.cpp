@@ -216,12 +216,17 @@ void QtWindow::AcceptFiles(bool accept)
 
 void QtWindow::ShowCentred()
 {
-    CentreFrame();
+    CentreFrame();  // by the client area: no frame is known before showing
     widget_->show();
     SetVisible(true);
-    // Centred again once a window manager has put its frame around the
-    // window, so that the frame, not the client area, stands centred.
-    widget_->onFramed = [this] { CentreFrame(); };
+    // So that the frame, not the client area, stands centred. An X11
+    // window manager frames the window only after it is mapped (asked for
+    // earlier, the frame would be taken as none for good); elsewhere the
+    // frame is known once the window exists.
+    if (QGuiApplication::platformName() == "xcb")
+        widget_->onFramed = [this] { CentreFrame(); };
+    else
+        CentreFrame();
 }
 
 void QtWindow::CentreFrame()

@@ -91,7 +91,10 @@ private slots:
         QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(Main()->windowTitle().endsWith("(MENDRIX v3.0)"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(Main()->pos(), QPoint((screen.width() - 410) / 2, (screen.height() - 345) / 2));
+        // The outer frame stands centred, not the client area.
+        const QRect frame = Main()->frameGeometry();
+        QVERIFY(frame.size() != QSize(410, 345));
+        QCOMPARE(frame.topLeft(), QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
         QVERIFY(Main()->autoFillBackground());
         QCOMPARE(Main()->palette().color(QPalette::Window), Main()->palette().color(QPalette::Button));
         QCOMPARE(Main()->font().family(), QString("MS Sans Serif"));

@@ -22,7 +22,7 @@ const platform::FormDesign& AboutDesign()
             {.name = "aboutImage", .kind = ControlKind::Picture, .left = 0, .top = 0, .width = 325, .height = 215,
              .jpeg = AboutImageJpeg()},
             {.name = "lblWeb", .kind = ControlKind::Label, .left = 99, .top = 175, .width = 157, .height = 16,
-             .hint = "visit our website", .caption = WebAddress, .font = &webFont, .color = 0xBFBFBF,
+             .hint = "visit our website", .font = &webFont, .color = 0xBFBFBF,
              .handPointer = true},
         }};
     return design;

@@ -1,13 +1,17 @@
 #include "ui/uAbout.h"
 
+#include "platform/CommandLine.h"
 #include "platform/Services.h"
+#include "ui/Homepage.h"
 
 #include <algorithm>
 
 namespace ui {
 
-TfrmAbout::TfrmAbout(AboutControls controls, const platform::Form& frmMain) : controls_(controls), frmMain_(frmMain)
+TfrmAbout::TfrmAbout(AboutControls controls, const platform::Form& frmMain)
+    : controls_(controls), frmMain_(frmMain), address_(HomepageFor(platform::ParamStr(0)))
 {
+    controls_.lblWeb.SetText(AddressCaption(address_));
 }
 
 void TfrmAbout::ShowModal()
@@ -44,7 +48,7 @@ void TfrmAbout::aboutImageMouseMove()
     controls_.lblWeb.SetUnderlined(false);
 }
 
-void TfrmAbout::lblWebClick() { platform::Ui().OpenURL(WebAddress); }
+void TfrmAbout::lblWebClick() { platform::Ui().OpenURL(address_); }
 
 void TfrmAbout::lblWebMouseMove()
 {

@@ -4,10 +4,9 @@
 
 #include "platform/Controls.h"
 
-namespace ui {
+#include <string>
 
-// The makers' web address: the label's text and what a click on it opens.
-inline constexpr const char* WebAddress = "www.example.org";
+namespace ui {
 
 struct AboutControls {
     platform::Form& frmAbout;
@@ -17,6 +16,8 @@ struct AboutControls {
 class TfrmAbout {
 public:
     // frmMain is the main window, read for the placement at each showing.
+    // The label shows the program's address (Homepage.h), found from the
+    // program's path (the command line's first entry).
     TfrmAbout(AboutControls controls, const platform::Form& frmMain);
 
     // Shows the window modally (the About command): FormShow, then on the
@@ -34,6 +35,7 @@ private:
 
     AboutControls controls_;
     const platform::Form& frmMain_;
+    std::string address_;  // the label's text and what a click on it opens
     bool shownBefore_ = false;
 };
 

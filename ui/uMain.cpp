@@ -4,6 +4,7 @@
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
+#include "commands/Messages.h"
 #include "platform/Abort.h"
 #include "platform/CommandLine.h"
 #include "platform/Services.h"
@@ -48,6 +49,7 @@ void TfrmMain::HandleDropFiles(const std::vector<std::string>& names)
     const std::string& name = names.back();
     const std::string ext = DropExtension(name);
     if (ext == ".kdx") {
+        RefuseLoadWhilePatching();
         LoadPatch(name);
         return;
     }
@@ -70,7 +72,17 @@ void TfrmMain::btnImageClick()
 
 void TfrmMain::btnKDXClick()
 {
+    RefuseLoadWhilePatching();
     if (auto path = platform::Ui().OpenFileDialog(text::kKdxDialogTitle, text::kKdxFilter)) LoadPatch(*path);
+}
+
+void TfrmMain::RefuseLoadWhilePatching()
+{
+    // A running apply works from its version's last load: a new patch is
+    // refused before anything (a dialog included) is shown for it.
+    if (!state_.Patching) return;
+    platform::MessageDlg(commands::text::kStillPatchingLoad, MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
+    platform::Abort();
 }
 
 void TfrmMain::btnAboutClick() { about_.ShowModal(); }

@@ -70,6 +70,8 @@ public:
     bool Patching() const { return state_.Patching; }
 
 private:
+    void RefuseLoadWhilePatching();
+
     platform::PatchControls controls_;
     commands::PatchState state_;
     TfrmAbout& about_;

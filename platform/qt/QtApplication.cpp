@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
+#include <QSettings>
 #include <QWidget>
 
 namespace platform::qt {
@@ -21,6 +22,11 @@ void ShowTitleOn(QWidget* window) { window->setWindowIconText(title_); }
 
 void SetUpApplication(const char* title, const std::vector<std::span<const unsigned char>>& iconPngs)
 {
+    // The program keeps no settings, but the toolkit's file dialog stores
+    // its history of its own accord: user settings are given a place where
+    // no file can be made, "/dev/null" being no folder.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, "/dev/null");
     QCoreApplication::setApplicationName("mendrix");
     QGuiApplication::setDesktopFileName("mendrix");
     // Not the toolkit's display name: that would be appended to every

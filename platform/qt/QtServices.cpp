@@ -63,23 +63,20 @@ void QtServices::SetScreenCursor(Cursor cursor)
 
 std::optional<std::string> QtServices::OpenFileDialog(const std::string& title, const std::string& filter)
 {
-    if (!dialog_) {
-        // One dialog for the whole run: it keeps its folder between showings.
-        dialog_ = std::make_unique<QFileDialog>();
-        dialog_->setFileMode(QFileDialog::ExistingFile);
-        dialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        dialog_->setOption(QFileDialog::HideNameFilterDetails);
-        dialog_->setWindowModality(Qt::ApplicationModal);
-    }
+    QFileDialog dialog(ModalParent(), QString::fromUtf8(title.c_str()), folder_);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setWindowModality(Qt::ApplicationModal);
     const QStringList filters = ToQtNameFilters(filter);
-    dialog_->setWindowTitle(QString::fromUtf8(title.c_str()));
-    dialog_->setNameFilters(filters);
-    if (filterIndex_ < filters.size()) dialog_->selectNameFilter(filters[filterIndex_]);
-    dialog_->selectFile(QString());
-    if (dialog_->exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList chosen = dialog_->selectedFiles();
+    dialog.setNameFilters(filters);
+    if (filterIndex_ < filters.size()) dialog.selectNameFilter(filters[filterIndex_]);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    folder_ = dialog.directory().absolutePath();
+    if (!accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return std::nullopt;
-    const auto index = FilterIndexOf(filters, dialog_->selectedNameFilter());
+    const auto index = FilterIndexOf(filters, dialog.selectedNameFilter());
     if (index >= 0) filterIndex_ = static_cast<int>(index);
     return QFile::encodeName(chosen.first()).toStdString();
 }

@@ -5,9 +5,8 @@
 #include "platform/PumpThrottle.h"
 #include "platform/Services.h"
 
-#include <memory>
+#include <QString>
 
-class QFileDialog;
 class QWidget;
 
 namespace platform::qt {
@@ -29,13 +28,12 @@ public:
     std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
     void OpenURL(const std::string& url) override;
 
-    // The dialog, for tests that drive it; created at its first showing.
-    QFileDialog* Dialog() const { return dialog_.get(); }
-
 private:
     PumpThrottle throttle_;
     Cursor cursor_ = crDefault;
-    std::unique_ptr<QFileDialog> dialog_;
+    // Kept between showings; each showing has a dialog of its own, so that
+    // no file name and no completion list outlive the showing.
+    QString folder_;
     int filterIndex_ = 0;  // the entry a file was last confirmed with
 };
 

@@ -131,6 +131,14 @@ void QtWindow::Build(const ControlDesign& control)
         auto* box = new QCheckBox(QString::fromUtf8(control.caption), widget_);
         box->setAutoFillBackground(true);
         SetBackground(box, box->backgroundRole(), control.color);
+        // Disabled, the caption is drawn as the platform draws disabled text on
+        // a grey face: mid grey over a white etch (the toolkit's own disabled
+        // grey would all but vanish on this face).
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+        palette.setColor(QPalette::Disabled, QPalette::Light, Qt::white);
+        box->setPalette(palette);
+        box->setStyle(&etchedStyle_);
         auto wrapper = std::make_unique<QtCheckBox>(box);
         wrapper->SetEnabled(control.enabled);
         checkBoxes_[control.name] = std::move(wrapper);
@@ -208,14 +216,26 @@ void QtWindow::AcceptFiles(bool accept)
 
 void QtWindow::ShowCentred()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        const QSize size = widget_->frameGeometry().size();
-        widget_->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
-    }
+    CentreFrame();  // by the client area: no frame is known before showing
     widget_->show();
     SetVisible(true);
+    // So that the frame, not the client area, stands centred. An X11
+    // window manager frames the window only after it is mapped (asked for
+    // earlier, the frame would be taken as none for good); elsewhere the
+    // frame is known once the window exists.
+    if (QGuiApplication::platformName() == "xcb")
+        widget_->onFramed = [this] { CentreFrame(); };
+    else
+        CentreFrame();
+}
+
+void QtWindow::CentreFrame()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    const QSize size = widget_->frameGeometry().size();
+    widget_->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 void QtWindow::ShowSystemMenu(QWidget* over, const QPoint& globalPos)

@@ -32,7 +32,7 @@ public:
     void Close() override;
     void AcceptFiles(bool accept) override;
 
-    // The main window's first showing: centred on the screen.
+    // The main window's first showing: its frame centred on the screen.
     void ShowCentred();
 
     // The controls the forms hold, by their design names. Throw
@@ -56,6 +56,8 @@ protected:
 
 private:
     void Build(const ControlDesign& control);
+    // Moves the window so that its outer frame stands centred on the screen.
+    void CentreFrame();
     void ShowSystemMenu(QWidget* over, const QPoint& globalPos);
 
     QPointer<FormWidget> widget_;
@@ -65,6 +67,7 @@ private:
     std::map<std::string, std::unique_ptr<QtCheckBox>> checkBoxes_;
     std::map<std::string, std::unique_ptr<QtLabel>> labels_;
     std::function<void(std::uint32_t)> onSysCommand_;
+    EtchedDisabledTextStyle etchedStyle_;  // outlives the widgets: deleted in the destructor's body
 };
 
 }  // namespace platform::qt

@@ -81,6 +81,13 @@ void ClickLabel::mouseMoveEvent(QMouseEvent* event)
     Move();
 }
 
+int EtchedDisabledTextStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                                       QStyleHintReturn* returnData) const
+{
+    if (hint == SH_EtchDisabledText) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
+
 FormWidget::FormWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
 
 void FormWidget::showEvent(QShowEvent* event)
@@ -90,6 +97,15 @@ void FormWidget::showEvent(QShowEvent* event)
     shown_ = true;
     // Runs once the window is on screen, before any input reaches it.
     if (onFirstShow) QTimer::singleShot(0, this, [this] { Fire(onFirstShow); });
+}
+
+void FormWidget::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!onFramed || frameGeometry().size() == size()) return;
+    const Handler once = std::move(onFramed);
+    onFramed = nullptr;
+    once();
 }
 
 void FormWidget::hideEvent(QHideEvent* event)

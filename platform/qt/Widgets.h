@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QWidget>
 
 #include <cstdint>
@@ -75,6 +76,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 };
 
+// The application's style, but disabled text is etched: drawn once in the
+// light colour one pixel down and right, then in the disabled text colour,
+// so that it stays readable on a grey face.
+class EtchedDisabledTextStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override;
+};
+
 // A top-level window: reports its first showing, dropped files, context
 // menu requests and its hiding.
 class FormWidget : public QWidget {
@@ -85,8 +95,12 @@ public:
     std::function<void(const std::vector<std::string>&)> onDropFiles;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onHidden;
+    // Once, at the first move that finds the window in a frame (a window
+    // manager frames a window only after it is on screen).
+    Handler onFramed;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

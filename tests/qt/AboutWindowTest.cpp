@@ -56,11 +56,11 @@ private slots:
         forms->mainWindow.ShowCentred();
         QVERIFY(QTest::qWaitForWindowExposed(Main()));
         opened.clear();
-        QDesktopServices::setUrlHandler("http", this, "openUrl");
+        QDesktopServices::setUrlHandler("file", this, "openUrl");
     }
     void cleanup()
     {
-        QDesktopServices::unsetUrlHandler("http");
+        QDesktopServices::unsetUrlHandler("file");
         forms.reset();
         services.reset();
     }
@@ -72,7 +72,7 @@ private slots:
         QVERIFY(About()->windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(Picture()->geometry(), QRect(0, 0, 325, 215));
         QCOMPARE(Web()->geometry(), QRect(99, 175, 157, 16));
-        QCOMPARE(Web()->text(), QString("www.example.org"));
+        QCOMPARE(Web()->text(), QString("README.md"));
         QCOMPARE(Web()->alignment(), Qt::AlignCenter);
         QCOMPARE(Web()->toolTip(), QString("visit our website"));
         QCOMPARE(Web()->cursor().shape(), Qt::PointingHandCursor);
@@ -129,7 +129,9 @@ private slots:
             QTest::keyClick(About(), Qt::Key_Return);
             openAfterKeys = About()->isVisible();
         });
-        QCOMPARE(opened, QList<QUrl>({QUrl("http://www.example.org")}));
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].isLocalFile());
+        QVERIFY2(opened[0].path().endsWith("/share/doc/mendrix/README.md"), qPrintable(opened[0].toString()));
         QVERIFY(openAfterClick);
         QVERIFY(openAfterKeys);
         QVERIFY(!About()->isVisible());

@@ -92,7 +92,10 @@ private slots:
         QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(Main()->windowTitle().endsWith("(MENDRIX v3.0)"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(Main()->pos(), QPoint((screen.width() - 410) / 2, (screen.height() - 345) / 2));
+        // The outer frame stands centred, not the client area.
+        const QRect frame = Main()->frameGeometry();
+        QVERIFY(frame.size() != QSize(410, 345));
+        QCOMPARE(frame.topLeft(), QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
         QVERIFY(Main()->autoFillBackground());
         QCOMPARE(Main()->palette().color(QPalette::Window), Main()->palette().color(QPalette::Button));
         QCOMPARE(Main()->font().family(), QString("MS Sans Serif"));
@@ -157,6 +160,21 @@ private slots:
             QVERIFY(button->text().isEmpty());
             QVERIFY(button->icon().isNull());
         }
+    }
+
+    void theDisabledUndoCaptionReadsAsDisabledYetStandsOut()
+    {
+        Start();
+        auto* undo = Control<QCheckBox>("cbUndo");
+        QVERIFY(!undo->isEnabled());
+        // The caption lies right of the box's square; its darkest pixel
+        // against the face's grey 191.
+        const QImage shot = undo->grab().toImage();
+        int darkest = 255;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 20; x < shot.width(); ++x) darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+        QVERIFY2(darkest <= 150, qPrintable(QString::number(darkest)));  // readable
+        QVERIFY2(darkest >= 100, qPrintable(QString::number(darkest)));  // not the enabled black
     }
 
     void hintsAreTooltips()

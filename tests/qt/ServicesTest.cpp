@@ -6,11 +6,17 @@
 #include "platform/qt/QtServices.h"
 #include "tests/support/TempFiles.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QRegularExpression>
 
+#include <filesystem>
 #include <memory>
+
+extern std::filesystem::path TestHome;
 
 using namespace qttest;
 using platform::ModalResult;
@@ -133,6 +139,58 @@ private slots:
                   });
         QVERIFY(!services->OpenFileDialog("Open KDX-File", "KDX-Files (*.kdx)|*.kdx|All Files (*.*)|*.*"));
         QCOMPARE(selected, QString("All Files (*.*)"));
+    }
+
+    void aTypedNameLeavesNothingBehindAndTheNextDialogStartsEmpty()
+    {
+        testsupport::TempDir dir;
+        const std::string patch = dir.File("fix.kdx");
+        testsupport::WriteFile(patch, testsupport::Bytes(8, 0));
+        const auto dialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
+        const auto nameEdit = [&] { return dialog()->findChild<QLineEdit*>("fileNameEdit"); };
+
+        // Type the start of the name, wait for the completion list, then
+        // type the rest and press Enter, as a user does.
+        WhenReady([&] { return dialog() != nullptr; },
+                  [&] {
+                      dialog()->setDirectory(QString::fromStdString(dir.Path().string()));
+                      // Typed again until the folder has been read and the list comes up.
+                      WhenReady(
+                          [&] {
+                              if (nameEdit()->completer()->popup()->isVisible()) return true;
+                              nameEdit()->clear();
+                              QTest::keyClicks(nameEdit(), "fi");
+                              return false;
+                          },
+                                [&] {
+                                    QWidget* popup = nameEdit()->completer()->popup();
+                                    QTest::keyClicks(popup, "x.kdx");
+                                    QTest::keyClick(popup, Qt::Key_Return);
+                                    if (dialog() != nullptr) QTest::keyClick(nameEdit(), Qt::Key_Return);
+                                });
+                  });
+        const auto chosen = services->OpenFileDialog("Open KDX-File", "KDX-Files (*.kdx)|*.kdx|All Files (*.*)|*.*");
+        QCOMPARE(QString::fromStdString(chosen.value_or("")), QString::fromStdString(patch));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->metaObject()->className()));
+
+        // The other browse button's dialog: same folder, no file name.
+        QString name = "unset";
+        QString folder;
+        WhenReady([&] { return dialog() != nullptr; },
+                  [&] {
+                      name = nameEdit()->text();
+                      folder = dialog()->directory().absolutePath();
+                      dialog()->reject();
+                  });
+        QVERIFY(!services->OpenFileDialog("Open CD-Image...", "CD Images|*.bin|All Files (*.*)|*.*"));
+        QCOMPARE(name, QString());
+        QCOMPARE(folder, QString::fromStdString(dir.Path().string()));
+
+        // The dialog's history is not kept anywhere.
+        QVERIFY(std::filesystem::is_empty(TestHome));
     }
 
     void thePumpProcessesEventsOnlyEveryFewHundredCalls()

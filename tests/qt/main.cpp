@@ -3,6 +3,7 @@
 // run but Closing, which ends the application's event loop for good.
 #include "platform/Services.h"
 #include "platform/qt/QtApplication.h"
+#include "tests/support/TempFiles.h"
 
 #include <QApplication>
 #include <QTest>
@@ -15,8 +16,15 @@ QObject* NewAboutWindowTest();
 QObject* NewServicesTest();
 QObject* NewClosingTest();
 
+// The home of the tests: empty, and what lands in it is a fault.
+std::filesystem::path TestHome;
+
 int main(int argc, char** argv)
 {
+    const testsupport::TempDir home;
+    TestHome = home.Path();
+    qputenv("HOME", home.Path().c_str());
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) qunsetenv(name);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::qt::PrepareEnvironment();
     QApplication application(argc, argv);

@@ -1,6 +1,10 @@
 // The About window's handlers through the fake backend.
 #include "tests/ui/FormFixture.h"
 
+#include "ui/Homepage.h"
+
+#include <filesystem>
+
 using platform::Outcome;
 using namespace uitest;
 
@@ -78,13 +82,39 @@ TEST_F(AboutForm, LabelTurnsBlueUnderlinedOverItAndBlackPlainOverThePicture)
     EXPECT_FALSE(lblWeb.Underlined());
 }
 
-TEST_F(AboutForm, LabelClickOpensTheWebAddressAndKeepsTheWindowOpen)
+TEST_F(AboutForm, LabelClickOpensTheInstalledReadmeAndKeepsTheWindowOpen)
 {
+    EXPECT_EQ(lblWeb.Text(), "README.md");
     ASSERT_EQ(Run([&] { frmMain.btnAboutClick(); }), Outcome::Completed);
     EXPECT_EQ(Run([&] { frmAbout.lblWebClick(); }), Outcome::Completed);
-    EXPECT_EQ(ui.urls, std::vector<std::string>{"www.example.org"});
+    ASSERT_EQ(ui.urls.size(), 1u);
+    EXPECT_TRUE(ui.urls[0].starts_with("file:///")) << ui.urls[0];
+    EXPECT_TRUE(ui.urls[0].ends_with("/share/doc/mendrix/README.md")) << ui.urls[0];
     EXPECT_TRUE(frmAboutWindow.Visible());
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(AboutForm, RunFromTheBuildTreeTheLabelOpensTheSourceTreesReadme)
+{
+    // This test program lies in the build's program folder, beside mendrix.
+    const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    platform::SetCommandLine((folder / "mendrix").string(), {});
+    platform::Label label;
+    ui::TfrmAbout about({frmAboutWindow, label}, frmMainWindow);
+    EXPECT_EQ(label.Text(), "README.md");
+    EXPECT_EQ(Run([&] { about.lblWebClick(); }), Outcome::Completed);
+    const auto sourceRoot = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    EXPECT_EQ(ui.urls, std::vector<std::string>{"file://" + (sourceRoot / "README.md").string()});
+}
+
+TEST(AddressCaption, IsAFilesNameOrAnAddressWithoutItsScheme)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"file:///usr/local/share/doc/mendrix/README.md", "README.md"},
+        {"https://mendrix.example.net/docs", "mendrix.example.net/docs"},
+        {"www.example.org", "www.example.org"},
+    };
+    for (const auto& [address, caption] : table) EXPECT_EQ(ui::AddressCaption(address), caption) << address;
 }
 
 }  // namespace

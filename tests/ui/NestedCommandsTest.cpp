@@ -43,6 +43,7 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
         std::function<void()> command;
         Outcome outcome;
         std::vector<std::string> boxes;
+        std::size_t dialogs = 0;  // browse dialogs shown
     } cases[] = {
         {"dropped image", [this] { frmMain.HandleDropFiles({otherImage}); }, Outcome::Completed, {}},
         {"dropped patch", [this] { frmMain.HandleDropFiles({otherPatch}); }, Outcome::Aborted,
@@ -52,7 +53,8 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
              ui.dialogAnswers = {{otherImage, 1}};
              frmMain.btnImageClick();
          },
-         Outcome::Completed, {}},
+         Outcome::Completed, {}, 1},
+        // Refused before its dialog opens: the user chooses nothing in vain.
         {"patch browse",
          [this] {
              ui.dialogAnswers = {{otherPatch, 1}};
@@ -74,6 +76,7 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
             SCOPED_TRACE(c.name + " at record " + std::to_string(at));
             testsupport::WriteFile(image, Bytes(64, 0));
             ui.boxes.clear();
+            ui.dialogs.clear();
             ASSERT_EQ(Run([&] { frmMain.LoadPatch(patch); }), Outcome::Completed);
             edtImage.SetText(image);
 
@@ -90,6 +93,7 @@ TEST_F(NestedCommands, AreRefusedOrHarmlessAndTheApplyWritesEveryRecord)
 
             EXPECT_TRUE(ranWhilePatching);
             EXPECT_EQ(nested, c.outcome);
+            EXPECT_EQ(ui.dialogs.size(), c.dialogs);
             std::vector<std::string> boxes = c.boxes;
             boxes.push_back("Patch successfully applied, burn image to CD now!");
             EXPECT_EQ(BoxTexts(), boxes);

@@ -234,28 +234,30 @@ QImage DrawMainFace()
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
-    // Body, then the header band with the logo and the name.
-    QLinearGradient body(0, 36, 0, 152);
+    // Body, then the header band with the logo and the name, kept slim so
+    // that the frame's title clears the image edit below it.
+    QLinearGradient body(0, 30, 0, 152);
     body.setColorAt(0, QColor(0xea, 0xeb, 0xed));
     body.setColorAt(1, QColor(0xd2, 0xd3, 0xd6));
     p.fillRect(QRect(0, 0, 410, 180), body);
-    PaintHeader(p, QRect(0, 0, 410, 34));
-    p.fillRect(QRect(0, 34, 410, 1), QColor(0x6f, 0x9a, 0xcc));
-    p.fillRect(QRect(0, 35, 410, 1), QColor(0x12, 0x22, 0x3a));
-    PaintLogo(p, QRectF(8, 3, 28, 28));
+    PaintHeader(p, QRect(0, 0, 410, 27));
+    p.fillRect(QRect(0, 27, 410, 1), QColor(0x6f, 0x9a, 0xcc));
+    p.fillRect(QRect(0, 28, 410, 1), QColor(0x12, 0x22, 0x3a));
+    PaintLogo(p, QRectF(8, 2, 23, 23));
     p.setPen(Qt::white);
-    p.setFont(Font(21, true));
-    p.drawText(QPoint(44, 25), "MENDRIX");
+    p.setFont(Font(18, true));
+    p.drawText(QPoint(38, 21), "MENDRIX");
     const int nameWidth = p.fontMetrics().horizontalAdvance("MENDRIX");
     p.setPen(QColor(0xa9, 0xc8, 0xee));
-    p.setFont(Font(12, true));
-    p.drawText(QPoint(48 + nameWidth, 25), "v3.0");
+    p.setFont(Font(11, true));
+    p.drawText(QPoint(42 + nameWidth, 21), "v3.0");
     p.setPen(QColor(0xd3, 0xe0, 0xf0));
     p.setFont(Font(11, false, true));
-    p.drawText(QRect(200, 0, 200, 34), Qt::AlignRight | Qt::AlignVCenter, "KDX patches for CD images");
+    p.drawText(QRect(200, 0, 200, 27), Qt::AlignRight | Qt::AlignVCenter, "KDX patches for CD images");
 
-    // The frame around the choice of files, titled on its top edge.
-    const QRectF frame(6.5, 43.5, 397, 76);
+    // The frame around the choice of files, titled on its top edge; the
+    // title's descenders end 5 px above the image edit.
+    const QRectF frame(6.5, 36.5, 397, 83);
     p.setBrush(Qt::NoBrush);
     p.setPen(QColor(0xff, 0xff, 0xff));
     p.drawRoundedRect(frame.translated(1, 1), 4, 4);
@@ -264,9 +266,9 @@ QImage DrawMainFace()
     p.setFont(Font(11, true));
     const QString title = "Choose the image and the patch";
     const int titleWidth = p.fontMetrics().horizontalAdvance(title);
-    p.fillRect(QRect(14, 38, titleWidth + 8, 10), body);
+    p.fillRect(QRect(14, 31, titleWidth + 8, 11), body);
     p.setPen(kBlue);
-    p.drawText(QRect(18, 37, titleWidth + 2, 13), Qt::AlignLeft | Qt::AlignVCenter, title);
+    p.drawText(QPoint(18, 40), title);
 
     // The two file rows: image above, patch below, each with its disk.
     PaintRowLabel(p, 48, "CD-Image", PaintSmallDisc);
@@ -322,12 +324,12 @@ QImage DrawAboutFace()
                                  "part on the work of the Independent JPEG Group"};
     for (int i = 0; i < credits.size(); ++i) p.drawText(QPoint(18, 122 + i * 14), credits[i]);
 
-    // The invitation, with the web label's place beneath it.
+    // The invitation, with the address label's place beneath it.
     p.fillRect(QRect(0, 156, 325, 59), kPanelGrey);
     p.fillRect(QRect(0, 156, 325, 1), QColor(0x12, 0x22, 0x3a));
     p.setPen(kInk);
     p.setFont(Font(12, true));
-    p.drawText(QRect(0, 158, 325, 17), Qt::AlignCenter, "Visit our web site:");
+    p.drawText(QRect(0, 158, 325, 17), Qt::AlignCenter, "Read the program's guide:");
     PaintWell(p, QRect(99, 175, 157, 16));
     p.setPen(QColor(0x55, 0x5a, 0x62));
     p.setFont(Font(10, false, true));

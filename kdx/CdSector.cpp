@@ -1,5 +1,7 @@
 #include "kdx/CdSector.h"
 
+#include "kdx/EdcFold.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -25,6 +27,20 @@ constexpr std::size_t kPAt = 2076, kQAt = 2248;
 constexpr std::size_t kColumns = 43, kRowBytes = 2 * kColumns;
 constexpr std::size_t kDataRows = 24, kRows = 26;
 constexpr std::size_t kQLanes = 2 * kRows;
+
+// Where word n = 43r + c of the matrix goes when the matrix is laid out
+// column by column, each column in the order of the Q code words: code word
+// j takes row (j + c) mod 26 of column c.
+constexpr std::array<std::uint16_t, kRows * kColumns> MakeDiagonalSlots()
+{
+    std::array<std::uint16_t, kRows * kColumns> slot{};
+    for (std::size_t r = 0; r < kRows; ++r)
+        for (std::size_t c = 0; c < kColumns; ++c)
+            slot[r * kColumns + c] = static_cast<std::uint16_t>(c * kRows + (r + 2 * kRows - c) % kRows);
+    return slot;
+}
+
+constexpr std::array<std::uint16_t, kRows * kColumns> kDiagonalSlot = MakeDiagonalSlots();
 
 // ---- EDC: table-driven CRC, eight bytes per step.
 
@@ -57,6 +73,21 @@ std::uint32_t Load32(const std::uint8_t* p)
 void Store32(std::uint8_t* p, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint32_t TableEdc(std::span<const std::uint8_t> bytes, std::uint32_t crc)
+{
+    const auto& t = kEdcTables;
+    const std::uint8_t* p = bytes.data();
+    std::size_t n = bytes.size();
+    for (; n >= 8; n -= 8, p += 8) {
+        const std::uint32_t lo = crc ^ Load32(p);
+        const std::uint32_t hi = Load32(p + 4);
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+              t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
+    }
+    for (; n > 0; --n, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xFF];
+    return crc;
 }
 
 // ---- GF(2^8) with x^8+x^4+x^3+x^2+1; alpha is x (the value 2).
@@ -144,17 +175,11 @@ SectorKind KindOf(SectorView sector)
 
 std::uint32_t Edc(std::span<const std::uint8_t> bytes, std::uint32_t crc)
 {
-    const auto& t = kEdcTables;
-    const std::uint8_t* p = bytes.data();
-    std::size_t n = bytes.size();
-    for (; n >= 8; n -= 8, p += 8) {
-        const std::uint32_t lo = crc ^ Load32(p);
-        const std::uint32_t hi = Load32(p + 4);
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
-    }
-    for (; n > 0; --n, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xFF];
-    return crc;
+    const std::size_t blocks = bytes.size() / 16;
+    std::uint8_t folded[16];
+    if (detail::FoldEdc(bytes.data(), blocks, crc, folded))
+        return TableEdc(bytes.subspan(16 * blocks), TableEdc(folded, 0));
+    return TableEdc(bytes, crc);
 }
 
 void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_t, kPParitySize> p,
@@ -162,7 +187,8 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
 {
     // A copy of the matrix: the header may have to read as zero, and Q needs
     // the new P in rows 24 and 25.
-    std::uint8_t m[kRows * kRowBytes];
+    std::uint16_t words[kRows * kColumns];
+    auto* m = reinterpret_cast<std::uint8_t*>(words);
     std::memcpy(m, sector.data() + kHeaderAt, kDataRows * kRowBytes);
     if (withZeroHeader) std::memset(m, 0, kHeaderSize);
 
@@ -180,16 +206,14 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
     std::memcpy(p.data(), pRows, kPParitySize);
 
     // Q: code word j takes, from column c = 0..42, the word of row (j + c) mod 26.
-    // Going column by column, the 26 words of a column are gathered in the order
-    // of the code words they belong to, and all 26 words advance by one step.
+    // The words are first laid out column by column in the order of the code
+    // words they belong to, then all 26 code words advance one column a step.
+    std::uint16_t diagonals[kColumns][kRows];
+    for (std::size_t n = 0; n < kRows * kColumns; ++n) (&diagonals[0][0])[kDiagonalSlot[n]] = words[n];
     std::uint8_t qSum[kQLanes] = {}, qHorner[kQLanes] = {};
     for (std::size_t c = 0; c < kColumns; ++c) {
         std::uint8_t column[kQLanes];
-        std::size_t r = c % kRows;
-        for (std::size_t j = 0; j < kRows; ++j) {
-            std::memcpy(column + 2 * j, m + r * kRowBytes + 2 * c, 2);
-            if (++r == kRows) r = 0;
-        }
+        std::memcpy(column, diagonals[c], kQLanes);
         for (std::size_t k = 0; k < kQLanes; ++k) {
             qSum[k] ^= column[k];
             qHorner[k] = static_cast<std::uint8_t>(Times2(qHorner[k]) ^ column[k]);

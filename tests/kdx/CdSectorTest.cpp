@@ -93,12 +93,13 @@ TEST(EdcTest, KnownValues)
     for (const auto& c : cases) EXPECT_EQ(kdx::Edc(Text(c.input)), c.edc) << c.input;
 }
 
-TEST(EdcTest, LongInputAndContinuationMatchBitwiseCrc)
+TEST(EdcTest, EveryLengthAndContinuationMatchBitwiseCrc)
 {
     const Bytes s = RawSector(RawKind::Mode1, 4321);
-    for (std::size_t n : {2064u, 2333u}) {
+    for (std::size_t n = 0; n < 2352; n += n < 200 ? 1 : 97) {
         EXPECT_EQ(kdx::Edc({s.data(), n}), BitwiseEdc(s.data(), n)) << n;
-        EXPECT_EQ(kdx::Edc({s.data() + 13, n - 13}, kdx::Edc({s.data(), 13})), BitwiseEdc(s.data(), n)) << n;
+        const std::size_t cut = n / 3;
+        EXPECT_EQ(kdx::Edc({s.data() + cut, n - cut}, kdx::Edc({s.data(), cut})), BitwiseEdc(s.data(), n)) << n;
     }
 }
 

@@ -111,16 +111,17 @@ TEST(SectorBitmapTest, MarksTheSectorsThatRecordsTouch)
     touched.MarkBytes(2351, 2);             // the last byte of LBA 0 and the first of LBA 1
     touched.MarkBytes(64 * kS + 10, 255);   // inside LBA 64
     touched.MarkBytes(130 * kS, 0);         // nothing
+    touched.MarkBytes(140 * kS + 2000, 352);  // up to the last byte of LBA 140
     touched.MarkBytes(199 * kS + 2000, 1000);  // past the end: LBA 199 only
     touched.MarkBytes(500 * kS, 10);        // wholly past the end
     std::vector<std::uint64_t> marked;
     for (std::uint64_t lba = touched.NextMarked(0); lba < touched.SectorCount(); lba = touched.NextMarked(lba + 1))
         marked.push_back(lba);
-    EXPECT_EQ(marked, (std::vector<std::uint64_t>{0, 1, 64, 199}));
-    EXPECT_EQ(touched.MarkedCount(), 4u);
+    EXPECT_EQ(marked, (std::vector<std::uint64_t>{0, 1, 64, 140, 199}));
+    EXPECT_EQ(touched.MarkedCount(), 5u);
     touched.Unmark(64);
     EXPECT_FALSE(touched.IsMarked(64));
-    EXPECT_EQ(touched.NextMarked(2), 199u);
+    EXPECT_EQ(touched.NextMarked(65), 140u);
 }
 
 }  // namespace

@@ -208,12 +208,12 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
     // Q: code word j takes, from column c = 0..42, the word of row (j + c) mod 26.
     // The words are first laid out column by column in the order of the code
     // words they belong to, then all 26 code words advance one column a step.
-    std::uint16_t diagonals[kColumns][kRows];
-    for (std::size_t n = 0; n < kRows * kColumns; ++n) (&diagonals[0][0])[kDiagonalSlot[n]] = words[n];
+    std::uint16_t diagonals[kColumns * kRows];
+    for (std::size_t n = 0; n < kRows * kColumns; ++n) diagonals[kDiagonalSlot[n]] = words[n];
     std::uint8_t qSum[kQLanes] = {}, qHorner[kQLanes] = {};
     for (std::size_t c = 0; c < kColumns; ++c) {
         std::uint8_t column[kQLanes];
-        std::memcpy(column, diagonals[c], kQLanes);
+        std::memcpy(column, diagonals + c * kRows, kQLanes);
         for (std::size_t k = 0; k < kQLanes; ++k) {
             qSum[k] ^= column[k];
             qHorner[k] = static_cast<std::uint8_t>(Times2(qHorner[k]) ^ column[k]);

@@ -2,6 +2,7 @@
 // this machine and against peers, in one run, and checks every result.
 #include "bench/Bench.h"
 #include "bench/Report.h"
+#include "bench/SectorsBench.h"
 
 #include <CLI/CLI.hpp>
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
     app.add_flag("--keep", o.keep, "leave the generated images and patches in the temporary folder");
     app.add_option("--before-apply", o.beforeApply, "an earlier mendrix-cli to time beside this one (apply)");
     app.add_option("--before-make", o.beforeMake, "an earlier mendrix-cli to time beside this one (make)");
+    bool sectors = false;
+    app.add_flag("--sectors", sectors, "only the raw-sector check against reading the image once");
     CLI11_PARSE(app, argc, argv);
 
     o.reference = !noReference;
@@ -38,6 +41,17 @@ int main(int argc, char** argv)
     o.referenceReps = std::min(o.reps, 2);
     if (o.workDir.empty()) o.workDir = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
     o.binDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+
+    if (sectors) {
+        try {
+            const bool correct = bench::RunSectorsBench(o);
+            std::printf("%s\n", correct ? "every result as expected" : "SOME RESULTS WRONG");
+            return correct ? 0 : 1;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mendrix-bench: %s\n", e.what());
+            return 1;
+        }
+    }
 
     std::string command = "mendrix-bench";
     for (int i = 1; i < argc; ++i) command += std::string(" ") + argv[i];

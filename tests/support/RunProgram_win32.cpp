@@ -1,9 +1,9 @@
 // Windows: the program runs with its standard streams on files of a
 // temporary folder; its command line is quoted the way CommandLineToArgvW
 // splits it again.
-#include "RunProgram.h"
+#include "tests/support/RunProgram.h"
 
-#include "TempFiles.h"
+#include "tests/support/TempFiles.h"
 #include "platform/win32/Utf16.h"
 
 #include <windows.h>

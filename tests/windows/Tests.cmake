@@ -1,11 +1,13 @@
 # The Windows build's tests, each executable one CTest test run through Wine
 # (a Wine start per test case would cost minutes). Suites that need POSIX
 # processes, resource limits, permissions or mounts stay on Linux.
-add_library(mendrix_testsupport STATIC support/PatchBuilder.cpp support/TempFiles.cpp support/RunProgram_win32.cpp)
+add_library(mendrix_testsupport STATIC support/PatchBuilder.cpp support/TempFiles.cpp support/RunProgram_win32.cpp
+  support/RawSectors.cpp)
 target_include_directories(mendrix_testsupport PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendrix_platform)
 
-add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp windows/FileLayerTest.cpp)
+add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp kdx/CdSectorTest.cpp
+  kdx/SectorScanTest.cpp windows/FileLayerTest.cpp)
 target_link_libraries(kdx_tests PRIVATE mendrix_kdx mendrix_texts mendrix_testsupport GTest::gtest_main)
 
 add_executable(command_tests commands/LoadPatchTest.cpp commands/InfoLinesTest.cpp)

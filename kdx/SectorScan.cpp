@@ -1,0 +1,73 @@
+#include "kdx/SectorScan.h"
+
+namespace kdx {
+
+RawVerdict JudgeRawImage(std::uint64_t length, std::span<const std::uint8_t> start)
+{
+    if (length == 0) return RawVerdict::Empty;
+    if (length % kSectorSize != 0) return RawVerdict::LengthNotMultiple;
+    if (!HasSyncPattern(start)) return RawVerdict::NoSync;
+    return RawVerdict::Raw;
+}
+
+std::string NotRawMessage(RawVerdict verdict)
+{
+    const char* reason = nullptr;
+    switch (verdict) {
+    case RawVerdict::Raw: return {};
+    case RawVerdict::Empty: reason = "the image is empty"; break;
+    case RawVerdict::LengthNotMultiple: reason = "its length is not a multiple of 2352 bytes"; break;
+    case RawVerdict::NoSync: reason = "its first sector does not start with the sync pattern"; break;
+    }
+    return std::string("Not a raw image of 2352-byte sectors (") + reason + ")";
+}
+
+void SectorScanner::Scan(std::span<const std::uint8_t> bytes)
+{
+    Feed(nullptr, bytes.data(), bytes.size());
+}
+
+std::uint64_t SectorScanner::ScanAndFix(std::span<std::uint8_t> bytes)
+{
+    return Feed(bytes.data(), bytes.data(), bytes.size());
+}
+
+RawVerdict SectorScanner::Verdict() const
+{
+    if (length_ == 0) return RawVerdict::Empty;
+    if (length_ % kSectorSize != 0) return RawVerdict::LengthNotMultiple;
+    return firstHasSync_ ? RawVerdict::Raw : RawVerdict::NoSync;
+}
+
+std::uint64_t SectorScanner::Feed(std::uint8_t* writable, const std::uint8_t* bytes, std::size_t size)
+{
+    if (size == 0) return 0;
+    if (length_ == 0) firstHasSync_ = HasSyncPattern({bytes, size});
+    // After a part of a sector nothing lines up any more: the image is not
+    // raw, and only its length is still counted.
+    const bool aligned = length_ % kSectorSize == 0;
+    length_ += size;
+    if (!aligned) return 0;
+
+    std::uint64_t fixedHere = 0;
+    for (std::size_t at = 0; size - at >= kSectorSize; at += kSectorSize) {
+        const SectorCheck check = CheckSector(SectorView(bytes + at, kSectorSize));
+        const std::uint64_t lba = tally_.sectors++;
+        switch (check.kind) {
+        case SectorKind::Mode1: ++tally_.mode1; break;
+        case SectorKind::Mode2Form1: ++tally_.mode2Form1; break;
+        case SectorKind::Mode2Form2: ++tally_.mode2Form2; break;
+        case SectorKind::Other: ++tally_.other; break;
+        }
+        if (check.Right()) continue;
+        ++tally_.wrong;
+        tally_.wrongEdc += check.edcRight ? 0 : 1;
+        tally_.wrongEcc += check.eccRight ? 0 : 1;
+        if (tally_.listed < SectorTally::kListed) tally_.firstWrong[tally_.listed++] = lba;
+        if (writable != nullptr && RepairSector(SectorBytes(writable + at, kSectorSize))) ++fixedHere;
+    }
+    tally_.fixed += fixedHere;
+    return fixedHere;
+}
+
+}  // namespace kdx

@@ -1,0 +1,66 @@
+// The sectors of a whole raw image, read in pieces: whether it is raw at
+// all, how many sectors of each kind it holds, which have a wrong EDC/ECC,
+// and (on request) their repair. Memory stays the same for any image size.
+#pragma once
+
+#include "kdx/CdSector.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kdx {
+
+enum class RawVerdict {
+    Raw,
+    Empty,              // no bytes at all
+    LengthNotMultiple,  // the length is not a whole number of sectors
+    NoSync,             // the first sector does not start with the sync pattern
+};
+
+// The verdict on an image of `length` bytes whose first bytes are `start`
+// (at least one sector of them when the image has one).
+RawVerdict JudgeRawImage(std::uint64_t length, std::span<const std::uint8_t> start);
+
+// The user's words for an image that is not raw:
+// "Not a raw image of 2352-byte sectors (<reason>)". Empty for Raw.
+std::string NotRawMessage(RawVerdict verdict);
+
+struct SectorTally {
+    static constexpr std::size_t kListed = 10;
+
+    std::uint64_t sectors = 0;
+    std::uint64_t mode1 = 0, mode2Form1 = 0, mode2Form2 = 0, other = 0;
+    std::uint64_t wrong = 0;     // checkable sectors whose EDC or ECC was wrong when scanned
+    std::uint64_t wrongEdc = 0;  // of those, with a wrong EDC
+    std::uint64_t wrongEcc = 0;  // of those, with wrong P or Q parity
+    std::array<std::uint64_t, kListed> firstWrong{};  // their LBAs, in order
+    std::size_t listed = 0;                           // how many of firstWrong are set
+    std::uint64_t fixed = 0;     // sectors repaired in the buffers (fix mode)
+};
+
+// Fed the image's bytes in order, in buffers of any number of whole sectors;
+// only the last buffer may end in a part of a sector, which makes the image
+// not raw. Sector n of the image is LBA n.
+class SectorScanner {
+public:
+    // Checks each sector and counts it.
+    void Scan(std::span<const std::uint8_t> bytes);
+    // The same, and repairs every checkable sector found wrong, in the buffer.
+    // Returns how many sectors of this buffer it repaired.
+    std::uint64_t ScanAndFix(std::span<std::uint8_t> bytes);
+
+    // What the bytes fed so far make of the image.
+    RawVerdict Verdict() const;
+    const SectorTally& Tally() const { return tally_; }
+
+private:
+    std::uint64_t Feed(std::uint8_t* writable, const std::uint8_t* bytes, std::size_t size);
+
+    SectorTally tally_;
+    std::uint64_t length_ = 0;
+    bool firstHasSync_ = false;
+};
+
+}  // namespace kdx

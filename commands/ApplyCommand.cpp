@@ -141,14 +141,17 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
         cancelExit();
     if (!kdx::ValidateImage(*loaded, image) && AnsweredNo(text::kBlockQuestion)) cancelExit();
 
-    const bool undo = window.cbUndo.Checked() && loaded->HasUndoData();
+    const kdx::Write which = window.cbUndo.Checked() && loaded->HasUndoData() ? kdx::Write::Undo : kdx::Write::Patched;
+    for (ApplyExtra* extra : state.extras)
+        if (!extra->BeforeWrite(*loaded, patch, image, which)) cancelExit();
     PumpObserver observer(state);
-    const kdx::ApplyResult written =
-        kdx::ApplyPatch(*loaded, patch, image, undo ? kdx::Write::Undo : kdx::Write::Patched, observer);
+    const kdx::ApplyResult written = kdx::ApplyPatch(*loaded, patch, image, which, observer);
     if (!written.Written()) {
         Fail(ApplyErrorText(written));
         cancelExit();
     }
+    for (ApplyExtra* extra : state.extras)
+        if (!extra->AfterWrite(*loaded, patch, image, which)) cancelExit();
 
     guard.Disarm();
     std::string reason;

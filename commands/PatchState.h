@@ -4,6 +4,7 @@
 // process-wide, so tests and several windows each have their own.
 #pragma once
 
+#include "commands/ApplyExtra.h"
 #include "kdx/Layout.h"
 #include "kdx/Patch.h"
 #include "platform/Services.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace commands {
 
@@ -31,6 +33,8 @@ struct PatchState {
     platform::Cursor SavedCursor = platform::crDefault;
     // Updated before each pump of an apply, for whatever shows progress.
     Progress progress;
+    // Run in order around each apply's writing; the caller keeps them alive.
+    std::vector<ApplyExtra*> extras;
 };
 
 }  // namespace commands

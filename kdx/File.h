@@ -20,6 +20,9 @@ public:
 
     std::uint8_t* Data() const { return data_; }
     std::int64_t Size() const { return size_; }
+    // Writes the mapped pages to the file and waits for it; false when the
+    // system reports an error (errno kept).
+    bool Flush();
     // Unmaps; false (with errno kept) when the system refused.
     bool Unmap();
 
@@ -61,6 +64,9 @@ public:
     bool WriteAt(std::int64_t position, const void* buffer, std::int64_t n);
     // Makes what was written durable on disk; false on an error.
     bool Sync();
+    // The same for the file's data and what is needed to read it back (its
+    // length), leaving other metadata to the system; false on an error.
+    bool SyncData();
     // The file's length, or -1.
     std::int64_t Length();
     // True when fewer blocks are allocated than the length needs (holes).

@@ -29,6 +29,12 @@ std::string SystemErrorText(int error)
 
 MappedRegion::~MappedRegion() { Unmap(); }
 
+bool MappedRegion::Flush()
+{
+    if (data_ == nullptr) return true;
+    return msync(data_, static_cast<std::size_t>(size_), MS_SYNC) == 0;
+}
+
 bool MappedRegion::Unmap()
 {
     if (data_ == nullptr) return true;
@@ -159,6 +165,13 @@ bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
 bool File::Sync()
 {
     if (fsync(fd_) == 0) return true;
+    lastError_ = errno;
+    return false;
+}
+
+bool File::SyncData()
+{
+    if (fdatasync(fd_) == 0) return true;
     lastError_ = errno;
     return false;
 }

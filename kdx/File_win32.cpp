@@ -70,6 +70,14 @@ std::string SystemErrorText(int error)
 
 MappedRegion::~MappedRegion() { Unmap(); }
 
+bool MappedRegion::Flush()
+{
+    if (data_ == nullptr) return true;
+    if (FlushViewOfFile(data_, 0) != 0) return true;
+    errno = LastSystemError();
+    return false;
+}
+
 bool MappedRegion::Unmap()
 {
     if (data_ == nullptr) return true;
@@ -207,6 +215,9 @@ bool File::Sync()
     lastError_ = LastSystemError();
     return false;
 }
+
+// Windows has no data-only flush: the whole file's buffers go.
+bool File::SyncData() { return Sync(); }
 
 std::int64_t File::Length()
 {

@@ -110,8 +110,14 @@ bool ImageWriter::Flush()
 
 bool ImageWriter::Finish()
 {
-    if (Mapped()) return map_.Unmap() || Fail(SystemErrorText(errno));
-    return Flush();
+    if (Mapped()) {
+        if (!map_.Flush() || !map_.Unmap()) return Fail(SystemErrorText(errno));
+    } else if (!Flush()) {
+        return false;
+    }
+    // Only what the disk holds counts as written: a write-back error shows
+    // here, not after success has been reported.
+    return image_.SyncData() || Fail(image_.LastErrorText());
 }
 
 }  // namespace kdx

@@ -38,7 +38,8 @@ public:
     bool EndReservation();
     // False when the bytes could not be written.
     bool Write(std::int64_t offset, const std::uint8_t* data, std::size_t n);
-    // Flushes or unmaps; false when that failed.
+    // Writes what is pending (or the map's pages) and waits until the disk
+    // holds it; false when any of that failed.
     bool Finish();
 
     bool Mapped() const { return map_.Data() != nullptr; }

@@ -55,8 +55,11 @@ protected:
     {
         EXPECT_FALSE(state.Patching);
         // No command leaves a file of its own open.
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
-            if (entry.is_regular_file()) EXPECT_FALSE(HeldOpen(entry.path().string())) << entry.path();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+            if (entry.is_regular_file()) {
+                EXPECT_FALSE(HeldOpen(entry.path().string())) << entry.path();
+            }
+        }
         EXPECT_EQ(ui.cursor, platform::crDefault);
     }
 

@@ -110,7 +110,9 @@ private slots:
                           shownFilters += dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(i);
                       dialog->selectNameFilter(dialog->nameFilters()[1]);
                       dialog->selectFile(path);
-                      static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+                      // As the Open button ends it, without the check of the name against a
+                      // folder listing that a busy machine may not have read yet.
+                      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
                   });
         auto chosen = services->OpenFileDialog("Open CD-Image...", "CD Images|*.bin;*.iso|All Files (*.*)|*.*");
         QVERIFY(chosen.has_value());

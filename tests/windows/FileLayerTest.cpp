@@ -1,6 +1,7 @@
 // The Win32 file layer: what only Windows decides (read-only attributes,
 // UTF-16 names, long paths, 64-bit OVERLAPPED offsets, the system's texts).
 #include "kdx/File.h"
+#include "kdx/Patch.h"
 #include "platform/win32/Utf16.h"
 #include "tests/support/TempFiles.h"
 

@@ -103,6 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(ui.pumps == model.records + 1, "not one pump per record");
     }
     // Every apply that got under way resets the window.
-    Require(edtKDX.Text().empty() && edtImage.Text().empty() && infMemo.Lines().empty(), "the window was not reset");
+    Require(w.edtKDX.Text().empty() && w.edtImage.Text().empty() && w.infMemo.Lines().empty(), "the window was not reset");
     return 0;
 }

@@ -7,7 +7,6 @@
 #include "fuzz/ApplyInput.h"
 
 #include "kdx/PatchWriter.h"
-#include "platform/fake/FakeServices.h"
 #include "tests/support/PatchBuilder.h"
 
 #include <cstdio>
@@ -147,7 +146,6 @@ std::vector<std::pair<std::string, Bytes>> WriterInputs()
 // Patches made by the library's writer from an image and a changed copy.
 std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem::path& scratch)
 {
-    platform::fake::FakeServices ui;
     std::filesystem::create_directories(scratch);
     const Bytes original = fuzzinput::ImageOfShape(4);
     Bytes modified = original;

@@ -39,7 +39,7 @@ bool SectorBitmap::IsMarked(std::uint64_t lba) const
 std::uint64_t SectorBitmap::NextMarked(std::uint64_t from) const
 {
     if (from >= sectorCount_) return sectorCount_;
-    std::size_t w = static_cast<std::size_t>(from / 64);
+    auto w = static_cast<std::size_t>(from / 64);
     std::uint64_t bits = words_[w] & (~std::uint64_t{0} << (from % 64));
     while (bits == 0) {
         if (++w == words_.size()) return sectorCount_;

@@ -1,0 +1,35 @@
+# cmake -DMANIFEST=FILE -P Uninstall.cmake: removes every file that the last
+# `make install` wrote (its list of files) and the documentation folder once
+# it is empty. Where that install refreshed the desktop's caches, they are
+# refreshed again so that they forget what was removed.
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "uninstall: nothing has been installed from this build (no ${MANIFEST})")
+endif()
+
+function(refresh tool folder cache)
+  find_program(tool_path ${tool})
+  if(tool_path AND EXISTS "${folder}/${cache}")
+    execute_process(COMMAND "${tool_path}" "${folder}")
+  endif()
+endfunction()
+
+file(STRINGS "${MANIFEST}" files)
+foreach(file IN LISTS files)
+  if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+    file(REMOVE "${file}")
+    message(STATUS "Removed ${file}")
+  endif()
+  get_filename_component(folder "${file}" DIRECTORY)
+  if(folder MATCHES "/mime/packages$")
+    get_filename_component(mime "${folder}" DIRECTORY)
+    refresh(update-mime-database "${mime}" mime.cache)
+  elseif(folder MATCHES "/applications$")
+    refresh(update-desktop-database "${folder}" mimeinfo.cache)
+  elseif(folder MATCHES "/doc/mendrix$")
+    file(GLOB left "${folder}/*")
+    if(NOT left)
+      file(REMOVE_RECURSE "${folder}")
+    endif()
+  endif()
+endforeach()
+file(REMOVE "${MANIFEST}")

@@ -34,7 +34,7 @@ build: configure
 # Every test; then the reason of each skipped test, which ctest does not show.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2 --output-junit ctest-results.xml; status=$$?; \
-		cmake -DRESULTS=ctest-results.xml -P $(CURDIR)/scripts/SkipReasons.cmake; exit $$status
+		$(CURDIR)/scripts/skip-reasons ctest-results.xml; exit $$status
 
 # Starts the desktop program; `make run ARGS=patch.kdx` hands it a patch.
 run: build

@@ -7,8 +7,6 @@ set(CPACK_PACKAGE_NAME mendrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_SOURCE_DIR}/dist)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# The install rules see /usr as their prefix, as in the installed system.
-set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CONTACT "MENDRIX developers <mendrix@${MENDRIX_WEB_ADDRESS}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "write KDX patches into CD image files")

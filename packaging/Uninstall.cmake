@@ -7,7 +7,7 @@ if(NOT EXISTS "${MANIFEST}")
 endif()
 
 function(refresh tool folder cache)
-  find_program(tool_path ${tool})
+  find_program(tool_path ${tool} NO_CACHE)
   if(tool_path AND EXISTS "${folder}/${cache}")
     execute_process(COMMAND "${tool_path}" "${folder}")
   endif()

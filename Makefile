@@ -6,14 +6,24 @@ FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer
 CMAKE_FLAGS ?=
 ARGS ?=
+# make install: where the programs go; DESTDIR stages the tree elsewhere.
+PREFIX ?= /usr/local
+DESTDIR ?=
 ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick
+.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick install uninstall package
+
+# The packages each task adds to building and testing (scripts/install-deps).
+DEPS_FOR ?=
+tidy: DEPS_FOR = --tidy
+fuzz: DEPS_FOR = --fuzz
+bench bench-quick: DEPS_FOR = --bench
+package: DEPS_FOR = --package
 
 deps:
-	@scripts/install-deps
+	@scripts/install-deps $(DEPS_FOR)
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -21,8 +31,10 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD)
 
+# Every test; then the reason of each skipped test, which ctest does not show.
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j2
+	@cd $(BUILD) && ctest --output-on-failure -j2 --output-junit ctest-results.xml; status=$$?; \
+		$(CURDIR)/scripts/skip-reasons ctest-results.xml; exit $$status
 
 # Starts the desktop program; `make run ARGS=patch.kdx` hands it a patch.
 run: build
@@ -53,6 +65,21 @@ bench: build
 
 bench-quick: build
 	@$(BUILD)/bin/mendrix-bench --quick $(BENCH_ARGS)
+
+# The programs, their desktop files, icons, man pages and docs under PREFIX;
+# the list of what was written is kept for `make uninstall`.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt >$(BUILD)/installed-files.txt
+
+uninstall:
+	@cmake -DMANIFEST=$(BUILD)/installed-files.txt -P packaging/Uninstall.cmake
+
+# dist/mendrix_<version>_<arch>.deb, then its check.
+package: build
+	@cd $(BUILD) && cpack --config CPackConfig.cmake
+	@rm -rf dist/_CPack_Packages
+	@cd $(BUILD) && ctest --output-on-failure -R '^package$$'
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

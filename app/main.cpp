@@ -10,10 +10,12 @@
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtServices.h"
 #include "ui/Pictures.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QFile>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -21,6 +23,11 @@ int main(int argc, char** argv)
     // Taken before the toolkit removes the options it knows: the program
     // has none, and its first argument is a patch path whatever it reads.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Answered before the toolkit starts: it needs no display and opens no window.
+    if (!arguments.empty() && arguments.front() == "--version") {
+        std::puts("mendrix " MENDRIX_VERSION);
+        return 0;
+    }
 
     platform::qt::PrepareEnvironment();
     QApplication application(argc, argv);

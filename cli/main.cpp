@@ -1,6 +1,7 @@
 // mendrix-cli: the patch library from a terminal.
 #include "cli/Commands.h"
 
+#include "Version.h"
 #include "platform/ProgramArguments.h"
 
 #include <CLI/CLI.hpp>
@@ -29,6 +30,7 @@ int Run(int argc, char** argv)
 {
     CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "mendrix-cli " MENDRIX_VERSION, "print the version and exit");
 
     std::string infoPatch;
     bool infoJson = false;
@@ -78,6 +80,9 @@ int Run(int argc, char** argv)
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), stdout);
+        return cli::kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        std::printf("%s\n", e.what());
         return cli::kExitOk;
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "%s\n\n%s", e.what(), app.help().c_str());

@@ -85,6 +85,8 @@ std::string Upper(std::string s)
     return s;
 }
 
+}  // namespace
+
 std::string MimePackage(const std::string& extension)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -109,8 +111,6 @@ std::string DesktopEntry(const std::string& extension, const std::string& progra
            "Terminal=false\n"
            "Categories=Utility;\n";
 }
-
-}  // namespace
 
 XdgFolders UserXdgFolders()
 {

@@ -39,6 +39,12 @@ void AssociateFreedesktop(const XdgFolders& folders, const std::string& extensio
 // The MIME type that stands for files ending in "." + extension.
 std::string MimeTypeFor(const std::string& extension);
 
+// The shared-mime-info package that defines that type, and the desktop entry
+// that opens it with programPath: the files the association writes, and the
+// ones installed with the program.
+std::string MimePackage(const std::string& extension);
+std::string DesktopEntry(const std::string& extension, const std::string& programPath);
+
 // One argument of a desktop entry's Exec key: quoted, with the characters
 // that the quoting and the key's value need escaped, and "%" doubled.
 std::string DesktopExecArgument(const std::string& argument);

@@ -1,6 +1,7 @@
 #include "ui/Designs.h"
 #include "ui/Pictures.h"
 #include "ui/uAbout.h"
+#include "Version.h"
 
 namespace ui {
 
@@ -17,7 +18,7 @@ const platform::FormDesign& AboutDesign()
         .border = false,
         .color = platform::clBtnFace,
         .font = FontDesign{},
-        .caption = "About MENDRIX v3.0",
+        .caption = "About MENDRIX v" MENDRIX_VERSION,
         .controls = {
             {.name = "aboutImage", .kind = ControlKind::Picture, .left = 0, .top = 0, .width = 325, .height = 215,
              .jpeg = AboutImageJpeg()},

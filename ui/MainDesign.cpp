@@ -1,6 +1,7 @@
 #include "ui/Designs.h"
 #include "ui/Pictures.h"
 #include "ui/uMain.h"
+#include "Version.h"
 
 namespace ui {
 
@@ -37,7 +38,7 @@ const platform::FormDesign& MainDesign()
             {.name = "btnImage", .kind = ControlKind::FlatButton, .left = 358, .top = 48, .width = 23, .height = 22,
              .hint = "Load CD-Image File"},
             {.name = "btnAbout", .kind = ControlKind::FlatButton, .left = 150, .top = 126, .width = 112, .height = 25,
-             .hint = "About MENDRIX v3.0"},
+             .hint = "About MENDRIX v" MENDRIX_VERSION},
             {.name = "btnClose", .kind = ControlKind::FlatButton, .left = 270, .top = 126, .width = 122, .height = 25,
              .hint = "Quit program"},
             {.name = "cbUndo", .kind = ControlKind::CheckBox, .left = 15, .top = 159, .width = 157, .height = 17,

@@ -1,4 +1,5 @@
 #include "ui/art/ArtPainter.h"
+#include "Version.h"
 
 #include <QConicalGradient>
 #include <QFont>
@@ -250,7 +251,7 @@ QImage DrawMainFace()
     const int nameWidth = p.fontMetrics().horizontalAdvance("MENDRIX");
     p.setPen(QColor(0xa9, 0xc8, 0xee));
     p.setFont(Font(11, true));
-    p.drawText(QPoint(42 + nameWidth, 21), "v3.0");
+    p.drawText(QPoint(42 + nameWidth, 21), "v" MENDRIX_VERSION);
     p.setPen(QColor(0xd3, 0xe0, 0xf0));
     p.setFont(Font(11, false, true));
     p.drawText(QRect(200, 0, 200, 27), Qt::AlignRight | Qt::AlignVCenter, "KDX patches for CD images");
@@ -311,7 +312,7 @@ QImage DrawAboutFace()
     p.drawText(QPoint(100, 52), "MENDRIX");
     p.setPen(QColor(0xa9, 0xc8, 0xee));
     p.setFont(Font(14, true));
-    p.drawText(QPoint(102, 72), "version 3.0");
+    p.drawText(QPoint(102, 72), "version " MENDRIX_VERSION);
     p.setPen(QColor(0xd3, 0xe0, 0xf0));
     p.setFont(Font(12, false, true));
     p.drawText(QPoint(102, 90), "KDX patches for CD images");

@@ -11,7 +11,10 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <filesystem>
 #include <memory>
@@ -22,6 +25,15 @@ using namespace qttest;
 using platform::ModalResult;
 using platform::MsgDlgButtons;
 using platform::MsgDlgType;
+
+// The file dialog on screen. Found among the top-level windows rather than
+// as the active modal one: on a busy machine activation can come late.
+QFileDialog* ShownFileDialog()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QFileDialog*>(w); dialog != nullptr && dialog->isVisible()) return dialog;
+    return nullptr;
+}
 
 class ServicesTest : public QObject {
     Q_OBJECT
@@ -102,17 +114,34 @@ private slots:
         // Confirm a file with the second entry of the image filter.
         QStringList shownFilters;
         QString title;
-        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+        WhenReady([] { return ShownFileDialog() != nullptr; },
                   [&] {
-                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      auto* dialog = ShownFileDialog();
                       title = dialog->windowTitle();
                       for (int i = 0; i < dialog->findChild<QComboBox*>("fileTypeCombo")->count(); ++i)
                           shownFilters += dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(i);
                       dialog->selectNameFilter(dialog->nameFilters()[1]);
                       dialog->selectFile(path);
-                      // As the Open button ends it, without the check of the name against a
-                      // folder listing that a busy machine may not have read yet.
-                      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+                      // As the Open button does. The dialog may still be reading the folder
+                      // (and clear the name when it is done): choose and ask again until it closes.
+                      auto* retry = new QTimer;
+                      const QPointer<QFileDialog> shown(dialog);
+                      QObject::connect(retry, &QTimer::timeout, [retry, shown, path] {
+                          if (shown.isNull() || !shown->isVisible()) {
+                              retry->stop();
+                              retry->deleteLater();
+                              return;
+                          }
+                          // A name the dialog could not find yet gets its warning box: close it, try again.
+                          for (QWidget* w : QApplication::topLevelWidgets())
+                              if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                                  box->done(QMessageBox::Ok);
+                                  return;
+                              }
+                          shown->selectFile(path);
+                          static_cast<QDialog*>(shown.data())->accept();
+                      });
+                      retry->start(10);
                   });
         auto chosen = services->OpenFileDialog("Open CD-Image...", "CD Images|*.bin;*.iso|All Files (*.*)|*.*");
         QVERIFY(chosen.has_value());
@@ -122,9 +151,9 @@ private slots:
 
         // The other browse button's dialog opens on its second entry; cancel it.
         QString selected;
-        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+        WhenReady([] { return ShownFileDialog() != nullptr; },
                   [&] {
-                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      auto* dialog = ShownFileDialog();
                       selected = dialog->selectedNameFilter();
                       dialog->selectNameFilter(dialog->nameFilters()[0]);
                       dialog->reject();
@@ -133,9 +162,9 @@ private slots:
         QCOMPARE(selected, QString("All Files (*.*)"));
 
         // The cancel did not change the entry kept.
-        WhenReady([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+        WhenReady([] { return ShownFileDialog() != nullptr; },
                   [&] {
-                      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                      auto* dialog = ShownFileDialog();
                       selected = dialog->selectedNameFilter();
                       dialog->reject();
                   });
@@ -148,7 +177,7 @@ private slots:
         testsupport::TempDir dir;
         const std::string patch = dir.File("fix.kdx");
         testsupport::WriteFile(patch, testsupport::Bytes(8, 0));
-        const auto dialog = [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); };
+        const auto dialog = [] { return ShownFileDialog(); };
         const auto nameEdit = [&] { return dialog()->findChild<QLineEdit*>("fileNameEdit"); };
 
         // Type the start of the name, wait for the completion list, then

@@ -27,7 +27,7 @@ bool SectorExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::F
     }
     auto touched = std::make_unique<kdx::SectorBitmap>(sectors);
     // The apply's own walk refuses damaged records later, with its own message.
-    if (!kdx::MarkTouchedSectors(patch, loaded.Records(which == kdx::Write::Undo), *touched)) return true;
+    if (!kdx::MarkTouchedSectors(patch, which == kdx::Write::Undo ? loaded.Records(true) : loaded.Records(), *touched)) return true;
     const kdx::MarkedCheck check = kdx::CheckMarkedSectors(image, *touched, true);
     if (!check.ok) {
         Say(commands::text::CantReadSectors(kdx::SystemErrorText(check.error)), platform::MsgDlgType::mtError);

@@ -110,20 +110,14 @@ constexpr std::array<std::uint8_t, 256> MakeDivideBy3()
 
 constexpr std::array<std::uint8_t, 256> kDivideBy3 = MakeDivideBy3();
 
-// v / alpha: alpha^-1 is x^7+x^3+x^2+x (0x8E).
-constexpr std::uint8_t Half(std::uint8_t v)
-{
-    return static_cast<std::uint8_t>((v >> 1) ^ (0x8E & -(v & 1)));
-}
-
-// x * alpha^(42+j) for the Q code word j: the weight its fold still lacks
-// (see ComputeParity).
+// x * alpha^(j-25) for the Q code word j: the weight its fold still lacks
+// (see ComputeParity). alpha has order 255.
 using QWeights = std::array<std::array<std::uint8_t, 256>, kRows>;
 constexpr QWeights MakeQWeights()
 {
     QWeights t{};
     std::uint8_t power = 1;
-    for (std::size_t n = 0; n < kColumns - 1; ++n) power = Times2(power);
+    for (std::size_t n = 0; n < 255 - (kRows - 1); ++n) power = Times2(power);
     for (std::size_t j = 0; j < kRows; ++j, power = Times2(power))
         for (int x = 0; x < 256; ++x) t[j][x] = Multiply(static_cast<std::uint8_t>(x), power);
     return t;
@@ -221,19 +215,19 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
 
     // Q: code word j takes from column c = 0..42 the word of row (j + c) mod 26,
     // and its fold is sum(alpha^(42-c) * word). With t = j + c that weight is
-    // alpha^(42+j) * alpha^-t: the rows, taken as t = 67 .. 0 (row t mod 26),
-    // are folded with alpha^-1 alone, and each code word's weight is applied
+    // alpha^(j-25) * alpha^(67-t): the rows, taken as t = 0 .. 67 (row t mod
+    // 26), are folded with alpha alone, and each code word's weight is applied
     // once at the end. Counted backwards (u = 25 - j), the words row t gives
     // (columns c = u + t - 25) lie side by side: one straight run of the row
     // per step, the zeros around it standing for the columns that do not exist.
-    constexpr std::size_t kLast = kRows + kColumns - 2;
+    constexpr std::size_t kSteps = kRows + kColumns - 1;
     std::uint8_t sumU[kQAccumulator] = {}, foldU[kQAccumulator] = {};
-    for (std::size_t t = kLast + 1; t-- > 0;) {
+    for (std::size_t t = 0; t < kSteps; ++t) {
         std::uint8_t run[kQAccumulator];  // a copy: the loop below then vectorises
         std::memcpy(run, row(t % kRows) + 2 * t - 2 * (kRows - 1), kQAccumulator);
         for (std::size_t k = 0; k < kQAccumulator; ++k) {
             sumU[k] ^= run[k];
-            foldU[k] = static_cast<std::uint8_t>(Half(foldU[k]) ^ run[k]);
+            foldU[k] = static_cast<std::uint8_t>(Times2(foldU[k]) ^ run[k]);
         }
     }
     std::uint8_t qSum[kQLanes], qHorner[kQLanes];

@@ -201,7 +201,8 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
     if (withZeroHeader) std::memset(row(0), 0, kHeaderSize);
 
     // P: one code word per column (lane), down the 24 data rows.
-    std::uint8_t sum[kRowBytes] = {}, horner[kRowBytes] = {};
+    std::uint8_t sum[kRowBytes] = {};
+    std::uint8_t horner[kRowBytes] = {};
     for (std::size_t r = 0; r < kDataRows; ++r) {
         const std::uint8_t* bytes = row(r);
         for (std::size_t k = 0; k < kRowBytes; ++k) {
@@ -221,7 +222,8 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
     // (columns c = u + t - 25) lie side by side: one straight run of the row
     // per step, the zeros around it standing for the columns that do not exist.
     constexpr std::size_t kSteps = kRows + kColumns - 1;
-    std::uint8_t sumU[kQAccumulator] = {}, foldU[kQAccumulator] = {};
+    std::uint8_t sumU[kQAccumulator] = {};
+    std::uint8_t foldU[kQAccumulator] = {};
     for (std::size_t t = 0; t < kSteps; ++t) {
         std::uint8_t run[kQAccumulator];  // a copy: the loop below then vectorises
         std::memcpy(run, row(t % kRows) + 2 * t - 2 * (kRows - 1), kQAccumulator);
@@ -230,7 +232,8 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
             foldU[k] = static_cast<std::uint8_t>(Times2(foldU[k]) ^ run[k]);
         }
     }
-    std::uint8_t qSum[kQLanes], qHorner[kQLanes];
+    std::uint8_t qSum[kQLanes];
+    std::uint8_t qHorner[kQLanes];
     for (std::size_t j = 0; j < kRows; ++j)
         for (std::size_t b = 0; b < 2; ++b) {
             const std::size_t u = 2 * (kRows - 1 - j) + b;
@@ -280,7 +283,8 @@ bool RepairSector(SectorBytes sector)
         std::array<std::uint8_t, kPParitySize> p;
         std::array<std::uint8_t, kQParitySize> q;
         ComputeParity(sector, kind == SectorKind::Mode2Form1, p, q);
-        const auto pAt = sector.begin() + kPAt, qAt = sector.begin() + kQAt;
+        const auto pAt = sector.begin() + kPAt;
+        const auto qAt = sector.begin() + kQAt;
         if (!std::equal(p.begin(), p.end(), pAt) || !std::equal(q.begin(), q.end(), qAt)) {
             std::copy(p.begin(), p.end(), pAt);
             std::copy(q.begin(), q.end(), qAt);

@@ -34,7 +34,7 @@ bool RunSectorsBench(const Options& o)
     bool correct = made.status == 0 && SyncFile(image);
 
     std::vector<Loop> loops = {{"floor: read the image once (448-sector pieces)", {tool, "read", image}, {}, {}},
-                               {"read and check every sector's EDC/ECC", {tool, "check", image}, {}, {}}};
+                               {"read and check every sector's EDC/ECC (two cores)", {tool, "check", image}, {}, {}}};
     // The checked run: every sector counted, exactly the spoilt ones found.
     const RunResult checked = RunProcess(loops[1].argv, dir);
     if (!correct || checked.status != 0 || checked.Value("sectors") != static_cast<double>(sectors) ||

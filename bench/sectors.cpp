@@ -9,13 +9,14 @@
 //       reads the image once through the page cache, in pieces of 448
 //       sectors (~1 MiB): the floor
 //   bench-sectors check IMAGE
-//       the same reads, each piece checked sector by sector; prints
-//       "sectors=N" and "wrong=N"
+//       the check of mendrix-cli sectors (kdx::ScanImage: the same reads,
+//       each piece checked on two cores); prints "sectors=N" and "wrong=N"
 //
 // Prints "work_s=SECONDS" (the time inside the process) and exits 0, or a
 // reason on standard error and exits 1.
 #include "bench/Workloads.h"
 #include "kdx/CdSector.h"
+#include "kdx/ImageSectors.h"
 #include "kdx/SectorScan.h"
 
 #include <chrono>
@@ -87,28 +88,32 @@ void Make(const char* path, std::uint64_t sectors, std::uint64_t seed)
                 static_cast<unsigned long long>(wrong));
 }
 
-void ReadOrCheck(const char* path, bool check)
+void Check(const char* path)
+{
+    kdx::File image;
+    if (!kdx::OpenReadOnly(image, path)) Die("cannot open the image");
+    kdx::NoObserver quiet;
+    const kdx::ImageScan scan = kdx::ScanImage(image, false, quiet);
+    if (!scan.ok) Die("cannot read the image");
+    if (scan.verdict != kdx::RawVerdict::Raw) Die("not a raw image");
+    std::printf("sectors=%llu\nwrong=%llu\n", static_cast<unsigned long long>(scan.tally.sectors),
+                static_cast<unsigned long long>(scan.tally.wrong));
+}
+
+void Read(const char* path)
 {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) Die("cannot open the image");
     std::vector<std::uint8_t> piece(kPieceSectors * kS);
-    kdx::SectorScanner scanner;
     std::uint64_t sum = 0;
     for (;;) {
         const ssize_t got = read(fd, piece.data(), piece.size());
         if (got < 0) Die("cannot read the image");
         if (got == 0) break;
-        if (check) scanner.Scan({piece.data(), static_cast<std::size_t>(got)});
-        else sum += piece[static_cast<std::size_t>(got) - 1];  // touch what was read
+        sum += piece[static_cast<std::size_t>(got) - 1];  // touch what was read
     }
     ::close(fd);
-    if (check) {
-        if (scanner.Verdict() != kdx::RawVerdict::Raw) Die("not a raw image");
-        std::printf("sectors=%llu\nwrong=%llu\n", static_cast<unsigned long long>(scanner.Tally().sectors),
-                    static_cast<unsigned long long>(scanner.Tally().wrong));
-    } else {
-        std::printf("touched=%llu\n", static_cast<unsigned long long>(sum));
-    }
+    std::printf("touched=%llu\n", static_cast<unsigned long long>(sum));
 }
 
 }  // namespace
@@ -120,7 +125,8 @@ int main(int argc, char** argv)
     if (mode == "make" && argc == 5) {
         Make(argv[2], std::strtoull(argv[3], nullptr, 10), std::strtoull(argv[4], nullptr, 10));
     } else if ((mode == "read" || mode == "check") && argc == 3) {
-        ReadOrCheck(argv[2], mode == "check");
+        if (mode == "check") Check(argv[2]);
+        else Read(argv[2]);
     } else {
         std::fprintf(stderr, "usage: bench-sectors make IMAGE SECTORS SEED | read IMAGE | check IMAGE\n");
         return 2;

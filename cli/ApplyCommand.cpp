@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
+#include "cli/SectorExtra.h"
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
@@ -28,6 +29,8 @@ int Apply(const ApplyOptions& options)
                              platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
         return kExitFailed;
     }
+    SectorExtra sectors;
+    if (options.fixSectors) state.extras.push_back(&sectors);
     window.edtImage.SetText(options.image);
     window.cbUndo.SetChecked(options.undo);
     const auto outcome = platform::Dispatch([&] { commands::btnApplyClick(state, controls); });

@@ -3,6 +3,7 @@
 #include "commands/InfoLines.h"
 #include "commands/Messages.h"
 #include "kdx/ImageCheck.h"
+#include "kdx/ImageSectors.h"
 
 #include <cstdio>
 #include <string>
@@ -72,6 +73,24 @@ void PrintState(const kdx::ImageCheckResult& r)
     else Print("Original bytes", "not held everywhere (" + Of(r.originalRecords, r.records) + ")");
 }
 
+// On a raw image: how the EDC/ECC of the sectors the records touch stand.
+void PrintSectors(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image)
+{
+    std::uint64_t sectors = 0;
+    if (kdx::JudgeImage(image, sectors) != kdx::RawVerdict::Raw) return;
+    kdx::SectorBitmap touched(sectors);
+    if (!kdx::MarkTouchedSectors(patch, loaded.Records(), touched)) return;
+    const kdx::MarkedCheck c = kdx::CheckMarkedSectors(image, touched, false);
+    if (!c.ok) {
+        Print("Sector EDC/ECC", "unknown (" + kdx::SystemErrorText(c.error) + ")");
+        return;
+    }
+    std::string line = to_string(c.right) + " right, " + to_string(c.wrong) + " wrong of the " +
+                       to_string(touched.MarkedCount()) + " sectors the patch touches";
+    if (c.other > 0) line += " (" + to_string(c.other) + " without EDC/ECC)";
+    Print("Sector EDC/ECC", line);
+}
+
 }  // namespace
 
 int Check(const std::string& patchPath, const std::string& imagePath)
@@ -101,6 +120,7 @@ int Check(const std::string& patchPath, const std::string& imagePath)
     else Print("Patch data", "failed (the patch holds no bytes of patch-data)");
     PrintRecords(r);
     PrintState(r);
+    if (r.stateKnown) PrintSectors(*loaded, patch, image);
     return r.Passed() ? kExitOk : kExitFailed;
 }
 

@@ -25,6 +25,7 @@ struct ApplyOptions {
     std::string image;
     bool undo = false;  // write the undo data; refused for a patch without any
     bool quiet = false; // no progress bar
+    bool fixSectors = false;  // keep the EDC/ECC of the touched raw sectors right
     platform::console::Answer answer = platform::console::Answer::Ask;
 };
 int Apply(const ApplyOptions& options);
@@ -44,7 +45,19 @@ struct MakeOptions {
     std::string description;  // as typed: UTF-8 is stored as Windows-1252
     std::string diz;          // a FILE_ID.DIZ file, or empty
     bool quiet = false;
+    bool fixSectors = false;  // a raw MODIFIED's broken sectors go into the patch repaired
 };
 int Make(const MakeOptions& options);
+
+struct SectorsOptions {
+    std::string image;
+    bool json = false;
+    bool fix = false;    // write the right EDC/ECC into the wrong sectors, after the question
+    bool quiet = false;  // no progress bar
+    platform::console::Answer answer = platform::console::Answer::Ask;
+};
+// The raw sectors of an image by kind and the wrong ones; 0 when every
+// checkable sector is right (or, with fix, was made right).
+int Sectors(const SectorsOptions& options);
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 #include "cli/ProgressBar.h"
 
 #include "commands/ResultTexts.h"
+#include "commands/SectorTexts.h"
 #include "kdx/PatchWriter.h"
 #include "platform/Abort.h"
 #include "platform/Dispatch.h"
@@ -57,6 +58,7 @@ int Make(const MakeOptions& options)
     write.undo = options.undo;
     write.blockCheck = options.blockCheck;
     write.giImage = options.giImage;
+    write.fixSectors = options.fixSectors;
     if (!options.diz.empty()) write.dizPath = options.diz;
     // Readers show the description as Windows-1252: typed UTF-8 is stored so;
     // bytes that are no UTF-8 are taken as they are.
@@ -70,6 +72,12 @@ int Make(const MakeOptions& options)
     if (outcome == platform::Outcome::Aborted) return error("Interrupted, no patch written.");
     if (outcome == platform::Outcome::Failed) return kExitFailed;
     if (!result.ok()) return error(commands::MakeErrorText(result));
+    if (result.brokenSectors > 0)
+        platform::MessageDlg(options.fixSectors ? commands::text::BrokenSectorsFixed(result.brokenSectors)
+                                                : commands::text::BrokenSectorsWarning(result.brokenSectors,
+                                                                                       result.firstBrokenSector),
+                             options.fixSectors ? platform::MsgDlgType::mtInformation : platform::MsgDlgType::mtWarning,
+                             platform::MsgDlgButtons::mbOK);
     platform::MessageDlg("Patch written: version " + std::to_string(options.version) + ".0, " +
                              std::to_string(result.records) + " records, " +
                              std::to_string(result.patchDataLength) + " Bytes of patch-data, " +

@@ -49,6 +49,7 @@ int Run(int argc, char** argv)
     CLI::App* applyCmd = app.add_subcommand("apply", "Write a patch into an image in place");
     applyCmd->add_flag("--undo", apply.undo, "write the undo data of a version 3.0 patch (take the patch out)");
     applyAnswers.AddTo(applyCmd);
+    applyCmd->add_flag("--fix-sectors", apply.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
     applyCmd->add_flag("-q,--quiet", apply.quiet, "show no progress bar");
     applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
     applyCmd->add_option("IMAGE", apply.image, "the image file to change")->required();
@@ -58,6 +59,7 @@ int Run(int argc, char** argv)
     Answers undoAnswers;
     CLI::App* undoCmd = app.add_subcommand("undo", "Take a version 3.0 patch with undo data back out of an image");
     undoAnswers.AddTo(undoCmd);
+    undoCmd->add_flag("--fix-sectors", undo.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
     undoCmd->add_flag("-q,--quiet", undo.quiet, "show no progress bar");
     undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
     undoCmd->add_option("IMAGE", undo.image, "the image file to change")->required();
@@ -74,7 +76,17 @@ int Run(int argc, char** argv)
     makeCmd->add_flag("--gi", make.giImage, "mark the image as a GI image, block at 32928 (version 3)");
     makeCmd->add_option("--description", make.description, "up to 50 bytes of description");
     makeCmd->add_option("--diz", make.diz, "attach this FILE_ID.DIZ text (versions 2 and 3)");
+    makeCmd->add_flag("--fix-sectors", make.fixSectors, "make the patch as if MODIFIED's broken raw sectors were fixed");
     makeCmd->add_flag("-q,--quiet", make.quiet, "show no progress bar");
+
+    cli::SectorsOptions sectors;
+    Answers sectorsAnswers;
+    CLI::App* sectorsCmd = app.add_subcommand("sectors", "Check (or fix) the EDC/ECC of a raw image's sectors");
+    sectorsCmd->add_flag("--json", sectors.json, "print the counts as one JSON object");
+    sectorsCmd->add_flag("--fix", sectors.fix, "write the right EDC/ECC into the wrong sectors, in place");
+    sectorsAnswers.AddTo(sectorsCmd);
+    sectorsCmd->add_flag("-q,--quiet", sectors.quiet, "show no progress bar");
+    sectorsCmd->add_option("IMAGE", sectors.image, "the raw image file")->required();
 
     try {
         app.parse(argc, argv);
@@ -92,6 +104,10 @@ int Run(int argc, char** argv)
     if (info->parsed()) return cli::Info(infoPatch, infoJson);
     if (check->parsed()) return cli::Check(checkPatch, checkImage);
     if (makeCmd->parsed()) return cli::Make(make);
+    if (sectorsCmd->parsed()) {
+        sectors.answer = sectorsAnswers.Get();
+        return cli::Sectors(sectors);
+    }
     if (undoCmd->parsed()) {
         undo.answer = undoAnswers.Get();
         return cli::Apply(undo);

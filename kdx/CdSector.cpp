@@ -28,19 +28,12 @@ constexpr std::size_t kColumns = 43, kRowBytes = 2 * kColumns;
 constexpr std::size_t kDataRows = 24, kRows = 26;
 constexpr std::size_t kQLanes = 2 * kRows;
 
-// Where word n = 43r + c of the matrix goes when the matrix is laid out
-// column by column, each column in the order of the Q code words: code word
-// j takes row (j + c) mod 26 of column c.
-constexpr std::array<std::uint16_t, kRows * kColumns> MakeDiagonalSlots()
-{
-    std::array<std::uint16_t, kRows * kColumns> slot{};
-    for (std::size_t r = 0; r < kRows; ++r)
-        for (std::size_t c = 0; c < kColumns; ++c)
-            slot[r * kColumns + c] = static_cast<std::uint16_t>(c * kRows + (r + 2 * kRows - c) % kRows);
-    return slot;
-}
-
-constexpr std::array<std::uint16_t, kRows * kColumns> kDiagonalSlot = MakeDiagonalSlots();
+// For Q the rows lie apart with zero bytes between them (and before the
+// first): a read that runs up to 25 words before or 32 words past a row
+// picks up zeros, never a neighbour's words.
+constexpr std::size_t kGap = 64;
+constexpr std::size_t kStride = kRowBytes + kGap;
+constexpr std::size_t kQAccumulator = 64;  // 52 lanes used, the rest rounds the loop up
 
 // ---- EDC: table-driven CRC, eight bytes per step.
 
@@ -94,7 +87,7 @@ std::uint32_t TableEdc(std::span<const std::uint8_t> bytes, std::uint32_t crc)
 
 constexpr std::uint8_t Times2(std::uint8_t v)
 {
-    return static_cast<std::uint8_t>((v << 1) ^ ((v >> 7) * 0x1D));
+    return static_cast<std::uint8_t>((v << 1) ^ (0x1D & -(v >> 7)));
 }
 
 constexpr std::uint8_t Multiply(std::uint8_t a, std::uint8_t b)
@@ -116,6 +109,21 @@ constexpr std::array<std::uint8_t, 256> MakeDivideBy3()
 }
 
 constexpr std::array<std::uint8_t, 256> kDivideBy3 = MakeDivideBy3();
+
+// x * alpha^(j-25) for the Q code word j: the weight its fold still lacks
+// (see ComputeParity). alpha has order 255.
+using QWeights = std::array<std::array<std::uint8_t, 256>, kRows>;
+constexpr QWeights MakeQWeights()
+{
+    QWeights t{};
+    std::uint8_t power = 1;
+    for (std::size_t n = 0; n < 255 - (kRows - 1); ++n) power = Times2(power);
+    for (std::size_t j = 0; j < kRows; ++j, power = Times2(power))
+        for (int x = 0; x < 256; ++x) t[j][x] = Multiply(static_cast<std::uint8_t>(x), power);
+    return t;
+}
+
+constexpr QWeights kQWeights = MakeQWeights();
 
 // The two parity bytes of one code word whose check equations are
 //   sum(v[i]) = 0  and  sum(alpha^(n-1-i) * v[i]) = 0,  i = 0 .. n-1,
@@ -185,40 +193,53 @@ std::uint32_t Edc(std::span<const std::uint8_t> bytes, std::uint32_t crc)
 void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_t, kPParitySize> p,
                    std::span<std::uint8_t, kQParitySize> q)
 {
-    // A copy of the matrix: the header may have to read as zero, and Q needs
-    // the new P in rows 24 and 25.
-    std::uint16_t words[kRows * kColumns];
-    auto* m = reinterpret_cast<std::uint8_t*>(words);
-    std::memcpy(m, sector.data() + kHeaderAt, kDataRows * kRowBytes);
-    if (withZeroHeader) std::memset(m, 0, kHeaderSize);
+    // A copy of the matrix, rows apart: the header may have to read as zero,
+    // and Q needs the new P in rows 24 and 25.
+    std::uint8_t matrix[kGap + kRows * kStride] = {};
+    const auto row = [&matrix](std::size_t r) { return matrix + kGap + r * kStride; };
+    for (std::size_t r = 0; r < kDataRows; ++r) std::memcpy(row(r), sector.data() + kHeaderAt + r * kRowBytes, kRowBytes);
+    if (withZeroHeader) std::memset(row(0), 0, kHeaderSize);
 
     // P: one code word per column (lane), down the 24 data rows.
-    std::uint8_t sum[kRowBytes] = {}, horner[kRowBytes] = {};
+    std::uint8_t sum[kRowBytes] = {};
+    std::uint8_t horner[kRowBytes] = {};
     for (std::size_t r = 0; r < kDataRows; ++r) {
-        const std::uint8_t* row = m + r * kRowBytes;
+        const std::uint8_t* bytes = row(r);
         for (std::size_t k = 0; k < kRowBytes; ++k) {
-            sum[k] ^= row[k];
-            horner[k] = static_cast<std::uint8_t>(Times2(horner[k]) ^ row[k]);
+            sum[k] ^= bytes[k];
+            horner[k] = static_cast<std::uint8_t>(Times2(horner[k]) ^ bytes[k]);
         }
     }
-    std::uint8_t* pRows = m + kDataRows * kRowBytes;
-    SolveParity(sum, horner, kRowBytes, pRows, pRows + kRowBytes);
-    std::memcpy(p.data(), pRows, kPParitySize);
+    SolveParity(sum, horner, kRowBytes, row(kDataRows), row(kDataRows + 1));
+    std::memcpy(p.data(), row(kDataRows), kRowBytes);
+    std::memcpy(p.data() + kRowBytes, row(kDataRows + 1), kRowBytes);
 
-    // Q: code word j takes, from column c = 0..42, the word of row (j + c) mod 26.
-    // The words are first laid out column by column in the order of the code
-    // words they belong to, then all 26 code words advance one column a step.
-    std::uint16_t diagonals[kColumns * kRows];
-    for (std::size_t n = 0; n < kRows * kColumns; ++n) diagonals[kDiagonalSlot[n]] = words[n];
-    std::uint8_t qSum[kQLanes] = {}, qHorner[kQLanes] = {};
-    for (std::size_t c = 0; c < kColumns; ++c) {
-        std::uint8_t column[kQLanes];
-        std::memcpy(column, diagonals + c * kRows, kQLanes);
-        for (std::size_t k = 0; k < kQLanes; ++k) {
-            qSum[k] ^= column[k];
-            qHorner[k] = static_cast<std::uint8_t>(Times2(qHorner[k]) ^ column[k]);
+    // Q: code word j takes from column c = 0..42 the word of row (j + c) mod 26,
+    // and its fold is sum(alpha^(42-c) * word). With t = j + c that weight is
+    // alpha^(j-25) * alpha^(67-t): the rows, taken as t = 0 .. 67 (row t mod
+    // 26), are folded with alpha alone, and each code word's weight is applied
+    // once at the end. Counted backwards (u = 25 - j), the words row t gives
+    // (columns c = u + t - 25) lie side by side: one straight run of the row
+    // per step, the zeros around it standing for the columns that do not exist.
+    constexpr std::size_t kSteps = kRows + kColumns - 1;
+    std::uint8_t sumU[kQAccumulator] = {};
+    std::uint8_t foldU[kQAccumulator] = {};
+    for (std::size_t t = 0; t < kSteps; ++t) {
+        std::uint8_t run[kQAccumulator];  // a copy: the loop below then vectorises
+        std::memcpy(run, row(t % kRows) + 2 * t - 2 * (kRows - 1), kQAccumulator);
+        for (std::size_t k = 0; k < kQAccumulator; ++k) {
+            sumU[k] ^= run[k];
+            foldU[k] = static_cast<std::uint8_t>(Times2(foldU[k]) ^ run[k]);
         }
     }
+    std::uint8_t qSum[kQLanes];
+    std::uint8_t qHorner[kQLanes];
+    for (std::size_t j = 0; j < kRows; ++j)
+        for (std::size_t b = 0; b < 2; ++b) {
+            const std::size_t u = 2 * (kRows - 1 - j) + b;
+            qSum[2 * j + b] = sumU[u];
+            qHorner[2 * j + b] = kQWeights[j][foldU[u]];
+        }
     SolveParity(qSum, qHorner, kQLanes, q.data(), q.data() + kQLanes);
 }
 
@@ -262,7 +283,8 @@ bool RepairSector(SectorBytes sector)
         std::array<std::uint8_t, kPParitySize> p;
         std::array<std::uint8_t, kQParitySize> q;
         ComputeParity(sector, kind == SectorKind::Mode2Form1, p, q);
-        const auto pAt = sector.begin() + kPAt, qAt = sector.begin() + kQAt;
+        const auto pAt = sector.begin() + kPAt;
+        const auto qAt = sector.begin() + kQAt;
         if (!std::equal(p.begin(), p.end(), pAt) || !std::equal(q.begin(), q.end(), qAt)) {
             std::copy(p.begin(), p.end(), pAt);
             std::copy(q.begin(), q.end(), qAt);

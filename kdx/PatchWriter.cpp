@@ -1,6 +1,7 @@
 #include "kdx/PatchWriter.h"
 
 #include "kdx/File.h"
+#include "kdx/ImageSectors.h"
 #include "kdx/Layout.h"
 #include "kdx/PatchOutput.h"
 #include "kdx/RecordBuilder.h"
@@ -126,6 +127,7 @@ private:
     std::uint8_t block_[kBlockLength] = {};
     std::int64_t headerLength_ = 0;
     std::string diz_;
+    bool rawModified_ = false;
 };
 
 bool Writer::FailOutput()
@@ -186,6 +188,8 @@ bool Writer::Prepare()
     if (o_.version < 3 && modifiedLength_ > originalLength_ && modifiedLength_ - 1 >= k4GiB)
         return BeyondReach(modifiedLength_ - 1);
     if (o_.version == 2 && originalLength_ >= k4GiB) return Fail(MakeStatus::OriginalTooLarge);
+    std::uint64_t sectors = 0;
+    rawModified_ = JudgeImage(modified_, sectors) == RawVerdict::Raw;
 
     const VersionLayout& layout = *LayoutForVersion(o_.version);
     const bool withBlock = layout.blockAlways || (layout.hasFlags && o_.blockCheck);
@@ -225,8 +229,11 @@ bool Writer::Scan()
                           });
     if (modifiedLength_ > originalLength_) builder.ForceChange(modifiedLength_ - 1);
 
-    // Never larger than the image: small images cost small buffers.
-    const auto chunk = static_cast<std::size_t>(std::clamp<std::int64_t>(modifiedLength_, 1, kChunk));
+    // Never larger than the image: small images cost small buffers. Whole
+    // sectors of a raw image, so that each is judged in one piece.
+    const std::int64_t most = rawModified_ ? kChunk - kChunk % static_cast<std::int64_t>(kSectorSize) : kChunk;
+    const auto chunk = static_cast<std::size_t>(std::clamp<std::int64_t>(modifiedLength_, 1, most));
+    BrokenSectors broken;
     std::vector<std::uint8_t> original(chunk);
     std::vector<std::uint8_t> modified(chunk);
     for (std::int64_t pos = 0; pos < modifiedLength_;) {
@@ -238,6 +245,9 @@ bool Writer::Scan()
         if (!ReadExactly(original_, WhichImage::Original, pos, original.data(), static_cast<std::int64_t>(fromOriginal)) ||
             !ReadExactly(modified_, WhichImage::Modified, pos, modified.data(), static_cast<std::int64_t>(len)))
             return false;
+        if (rawModified_)
+            FindBrokenSectors(static_cast<std::uint64_t>(pos) / kSectorSize, {original.data(), len},
+                              {modified.data(), len}, o_.fixSectors, broken);
         for (std::size_t at = 0; at < len; at += kPumpSlice) {
             const std::size_t n = std::min(kPumpSlice, len - at);
             if (!builder.Feed(pos + static_cast<std::int64_t>(at), original.data() + at, modified.data() + at, n))
@@ -248,6 +258,8 @@ bool Writer::Scan()
     }
     if (!builder.Finish()) return false;
     result_.records = builder.Records();
+    result_.brokenSectors = static_cast<std::int64_t>(broken.count);
+    result_.firstBrokenSector = broken.count > 0 ? static_cast<std::int64_t>(broken.first) : -1;
     return true;
 }
 

@@ -21,6 +21,9 @@ struct PatchWriteOptions {
     bool giImage = false;    // version 3.0: image type 1, block at 32,928 instead of 37,664
     std::string description; // 8-bit bytes, at most 50
     std::optional<std::string> dizPath;  // a FILE_ID.DIZ text to attach (versions 2.0, 3.0)
+    // A raw MODIFIED: its sectors whose EDC/ECC are wrong where ORIGINAL's
+    // were right go into the patch repaired (MODIFIED itself is not changed).
+    bool fixSectors = false;
 };
 
 enum class MakeStatus {
@@ -61,6 +64,10 @@ struct PatchWriteResult {
     std::int64_t records = 0;
     std::int64_t patchDataLength = 0;  // bytes of records
     std::int64_t patchLength = 0;      // bytes of the whole patch file
+    // A raw MODIFIED: its sectors whose EDC/ECC are wrong while ORIGINAL's
+    // same sectors are right (repaired in the patch with fixSectors).
+    std::int64_t brokenSectors = 0;
+    std::int64_t firstBrokenSector = -1;
 
     bool ok() const { return status == MakeStatus::Written; }
 };

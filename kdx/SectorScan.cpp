@@ -22,6 +22,22 @@ std::string NotRawMessage(RawVerdict verdict)
     return std::string("Not a raw image of 2352-byte sectors (") + reason + ")";
 }
 
+void CountSector(SectorTally& tally, std::uint64_t lba, const SectorCheck& check)
+{
+    ++tally.sectors;
+    switch (check.kind) {
+    case SectorKind::Mode1: ++tally.mode1; break;
+    case SectorKind::Mode2Form1: ++tally.mode2Form1; break;
+    case SectorKind::Mode2Form2: ++tally.mode2Form2; break;
+    case SectorKind::Other: ++tally.other; break;
+    }
+    if (check.Right()) return;
+    ++tally.wrong;
+    tally.wrongEdc += check.edcRight ? 0 : 1;
+    tally.wrongEcc += check.eccRight ? 0 : 1;
+    if (tally.listed < SectorTally::kListed) tally.firstWrong[tally.listed++] = lba;
+}
+
 void SectorScanner::Scan(std::span<const std::uint8_t> bytes)
 {
     Feed(nullptr, bytes.data(), bytes.size());
@@ -52,18 +68,8 @@ std::uint64_t SectorScanner::Feed(std::uint8_t* writable, const std::uint8_t* by
     std::uint64_t fixedHere = 0;
     for (std::size_t at = 0; size - at >= kSectorSize; at += kSectorSize) {
         const SectorCheck check = CheckSector(SectorView(bytes + at, kSectorSize));
-        const std::uint64_t lba = tally_.sectors++;
-        switch (check.kind) {
-        case SectorKind::Mode1: ++tally_.mode1; break;
-        case SectorKind::Mode2Form1: ++tally_.mode2Form1; break;
-        case SectorKind::Mode2Form2: ++tally_.mode2Form2; break;
-        case SectorKind::Other: ++tally_.other; break;
-        }
+        CountSector(tally_, tally_.sectors, check);
         if (check.Right()) continue;
-        ++tally_.wrong;
-        tally_.wrongEdc += check.edcRight ? 0 : 1;
-        tally_.wrongEcc += check.eccRight ? 0 : 1;
-        if (tally_.listed < SectorTally::kListed) tally_.firstWrong[tally_.listed++] = lba;
         if (writable != nullptr && RepairSector(SectorBytes(writable + at, kSectorSize))) ++fixedHere;
     }
     tally_.fixed += fixedHere;

@@ -40,6 +40,9 @@ struct SectorTally {
     std::uint64_t fixed = 0;     // sectors repaired in the buffers (fix mode)
 };
 
+// Counts one checked sector, LBA lba, into the tally.
+void CountSector(SectorTally& tally, std::uint64_t lba, const SectorCheck& check);
+
 // Fed the image's bytes in order, in buffers of any number of whole sectors;
 // only the last buffer may end in a part of a sector, which makes the image
 // not raw. Sector n of the image is LBA n.

@@ -1,0 +1,129 @@
+// mendrix-cli sectors: the raw sectors of an image counted and checked, and
+// with --fix the wrong ones repaired in place.
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
+
+#include "commands/InfoLines.h"
+#include "commands/Messages.h"
+#include "commands/SectorTexts.h"
+#include "kdx/File.h"
+#include "kdx/ImageSectors.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <string>
+
+namespace cli {
+
+namespace {
+
+using std::to_string;
+
+class BarObserver final : public kdx::Observer {
+public:
+    void Step(std::int64_t done, std::int64_t total) override
+    {
+        done_ = done;
+        total_ = total;
+        platform::ProcessMessages();
+    }
+    std::int64_t done_ = 0;
+    std::int64_t total_ = 0;
+};
+
+void Print(const std::string& label, const std::string& value)
+{
+    std::printf("%s\n", commands::Labelled(label, value).c_str());
+}
+
+std::string WrongLine(const kdx::SectorTally& t)
+{
+    if (t.wrong == 0) return "none";
+    std::string line = to_string(t.wrong) + " (EDC wrong in " + to_string(t.wrongEdc) + ", ECC wrong in " +
+                       to_string(t.wrongEcc) + "; LBA ";
+    for (std::size_t i = 0; i < t.listed; ++i) line += (i > 0 ? ", " : "") + to_string(t.firstWrong[i]);
+    return line + (t.wrong > t.listed ? ", ...)" : ")");
+}
+
+void PrintText(const kdx::SectorTally& t, bool fix)
+{
+    Print("Sectors", to_string(t.sectors) + " of 2352 bytes");
+    Print("Mode 1", to_string(t.mode1));
+    Print("Mode 2 Form 1", to_string(t.mode2Form1));
+    Print("Mode 2 Form 2", to_string(t.mode2Form2));
+    Print("Other", to_string(t.other));
+    Print("Wrong EDC/ECC", WrongLine(t));
+    if (fix) Print("Fixed", to_string(t.fixed) + (t.fixed == 1 ? " sector" : " sectors"));
+}
+
+void PrintJson(const kdx::SectorTally& t, bool fix)
+{
+    nlohmann::ordered_json j;
+    j["raw"] = true;
+    j["sectors"] = t.sectors;
+    j["mode1"] = t.mode1;
+    j["mode2Form1"] = t.mode2Form1;
+    j["mode2Form2"] = t.mode2Form2;
+    j["other"] = t.other;
+    j["wrong"] = t.wrong;
+    j["wrongEdc"] = t.wrongEdc;
+    j["wrongEcc"] = t.wrongEcc;
+    j["firstWrong"] = std::vector<std::uint64_t>(t.firstWrong.begin(), t.firstWrong.begin() + t.listed);
+    if (fix) j["fixed"] = t.fixed;
+    std::printf("%s\n", j.dump(2).c_str());
+}
+
+int Error(const std::string& text)
+{
+    platform::MessageDlg(text, platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
+    return kExitFailed;
+}
+
+}  // namespace
+
+int Sectors(const SectorsOptions& options)
+{
+    platform::console::ConsoleServices ui(options.answer);
+    ProgressBar bar(stderr, ProgressWanted(options.quiet));
+    BarObserver observer;
+    ui.onTick = [&bar, &observer] { bar.Tick(observer.done_, observer.total_); };
+    ui.beforeMessage = [&bar] { bar.Clear(); };
+
+    kdx::File image;
+    const bool opened = options.fix ? kdx::OpenReadWrite(image, options.image) : kdx::OpenReadOnly(image, options.image);
+    if (!opened) return Error(commands::text::CantOpenImage(options.image));
+
+    std::uint64_t count = 0;
+    const kdx::RawVerdict verdict = kdx::JudgeImage(image, count);
+    if (verdict != kdx::RawVerdict::Raw) {
+        if (options.json) {
+            nlohmann::ordered_json j;
+            j["raw"] = false;
+            j["reason"] = kdx::NotRawMessage(verdict);
+            std::printf("%s\n", j.dump(2).c_str());
+        }
+        return Error(kdx::NotRawMessage(verdict));
+    }
+    if (options.fix && platform::MessageDlg(commands::text::kFixSectorsQuestion, platform::MsgDlgType::mtWarning,
+                                            platform::MsgDlgButtons::mbYesNo) != platform::ModalResult::mrYes) {
+        platform::MessageDlg(commands::text::kNothingFixed, platform::MsgDlgType::mtInformation,
+                             platform::MsgDlgButtons::mbOK);
+        return kExitFailed;
+    }
+
+    const kdx::ImageScan scan = kdx::ScanImage(image, options.fix, observer);
+    bar.Clear();
+    if (!scan.ok) {
+        const std::string reason = kdx::SystemErrorText(scan.error);
+        return Error(options.fix ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
+    }
+    if (options.fix && !image.Close()) return Error(commands::text::CantWriteImage(image.LastErrorText()));
+    if (options.json) PrintJson(scan.tally, options.fix);
+    else PrintText(scan.tally, options.fix);
+    // Fixed, every sector found wrong is right now.
+    const bool right = scan.tally.wrong == 0 || (options.fix && scan.tally.fixed == scan.tally.wrong);
+    return right ? kExitOk : kExitFailed;
+}
+
+}  // namespace cli

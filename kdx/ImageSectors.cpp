@@ -1,0 +1,215 @@
+#include "kdx/ImageSectors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <semaphore>
+#include <thread>
+#include <vector>
+
+namespace kdx {
+
+namespace {
+
+constexpr std::uint64_t kPieceSectors = 448;  // ~1 MiB a read
+constexpr auto kS = static_cast<std::int64_t>(kSectorSize);
+
+std::int64_t At(std::uint64_t lba) { return static_cast<std::int64_t>(lba) * kS; }
+
+// Reads sectors first .. first+count-1 whole; false on an error or a short read.
+bool ReadSectors(File& image, std::uint64_t first, std::uint64_t count, std::uint8_t* into)
+{
+    const auto n = static_cast<std::int64_t>(count) * kS;
+    return image.ReadAt(At(first), into, n) == n;
+}
+
+// The marked sectors in runs of consecutive ones, at most kPieceSectors each:
+// one read per run rather than one per sector.
+template <typename Visit>
+bool ForEachMarkedRun(const SectorBitmap& marked, Visit visit)
+{
+    for (std::uint64_t lba = marked.NextMarked(0); lba < marked.SectorCount();) {
+        std::uint64_t count = 1;
+        while (count < kPieceSectors && marked.IsMarked(lba + count)) ++count;
+        if (!visit(lba, count)) return false;
+        lba = marked.NextMarked(lba + count);
+    }
+    return true;
+}
+
+// Checks the sectors of a piece on two cores: a helper thread takes the
+// second half while the caller does the first. The checks land in a fixed
+// array and are counted in LBA order afterwards, so the tally is the same
+// as a single pass would give.
+class TwoCoreChecker {
+public:
+    TwoCoreChecker() : helper_([this] { Serve(); }) {}
+    ~TwoCoreChecker()
+    {
+        quit_ = true;
+        go_.release();
+        helper_.join();
+    }
+    TwoCoreChecker(const TwoCoreChecker&) = delete;
+    TwoCoreChecker& operator=(const TwoCoreChecker&) = delete;
+
+    void Check(const std::uint8_t* sectors, std::size_t count, std::uint64_t firstLba, SectorTally& tally)
+    {
+        const std::size_t half = count / 2;
+        job_ = {sectors + half * kSectorSize, count - half, checks_ + half};
+        go_.release();
+        CheckAll({sectors, half, checks_});
+        done_.acquire();
+        for (std::size_t i = 0; i < count; ++i) CountSector(tally, firstLba + i, checks_[i]);
+    }
+
+private:
+    struct Job {
+        const std::uint8_t* sectors = nullptr;
+        std::size_t count = 0;
+        SectorCheck* into = nullptr;
+    };
+    static void CheckAll(const Job& job)
+    {
+        for (std::size_t i = 0; i < job.count; ++i)
+            job.into[i] = CheckSector(SectorView(job.sectors + i * kSectorSize, kSectorSize));
+    }
+    void Serve()
+    {
+        for (;;) {
+            go_.acquire();
+            if (quit_) return;
+            CheckAll(job_);
+            done_.release();
+        }
+    }
+
+    SectorCheck checks_[kPieceSectors];
+    Job job_;
+    bool quit_ = false;  // written before go_ is released, read after it is acquired
+    std::binary_semaphore go_{0}, done_{0};
+    std::thread helper_;  // last: starts once everything it uses exists
+};
+
+}  // namespace
+
+RawVerdict JudgeImage(File& image, std::uint64_t& sectors)
+{
+    const std::int64_t length = image.Length();
+    sectors = length > 0 ? static_cast<std::uint64_t>(length) / kSectorSize : 0;
+    std::uint8_t start[kSectorSize] = {};
+    const std::int64_t got = image.ReadAt(0, start, std::min<std::int64_t>(kS, std::max<std::int64_t>(length, 0)));
+    return JudgeRawImage(length > 0 ? static_cast<std::uint64_t>(length) : 0,
+                         std::span<const std::uint8_t>(start, got > 0 ? static_cast<std::size_t>(got) : 0));
+}
+
+ImageScan ScanImage(File& image, bool fix, Observer& observer)
+{
+    ImageScan scan;
+    std::uint64_t sectors = 0;
+    scan.verdict = JudgeImage(image, sectors);
+    if (scan.verdict != RawVerdict::Raw) return scan;
+
+    const auto total = At(sectors);
+    std::vector<std::uint8_t> piece(kPieceSectors * kSectorSize);
+    SectorScanner scanner;
+    std::unique_ptr<TwoCoreChecker> twoCores;
+    if (!fix && std::thread::hardware_concurrency() > 1) twoCores = std::make_unique<TwoCoreChecker>();
+    const auto fail = [&scan, &image] {
+        scan.ok = false;
+        scan.error = image.LastError();
+        return scan;
+    };
+    for (std::uint64_t lba = 0; lba < sectors;) {
+        const std::uint64_t count = std::min(kPieceSectors, sectors - lba);
+        if (!ReadSectors(image, lba, count, piece.data())) return fail();
+        if (twoCores) {
+            twoCores->Check(piece.data(), count, lba, scan.tally);
+        } else if (!fix) {
+            scanner.Scan({piece.data(), count * kSectorSize});
+        } else {
+            // Sector by sector, so that only a repaired sector is written back.
+            for (std::uint64_t i = 0; i < count; ++i) {
+                std::uint8_t* sector = piece.data() + i * kSectorSize;
+                if (scanner.ScanAndFix({sector, kSectorSize}) != 0 && !image.WriteAt(At(lba + i), sector, kS))
+                    return fail();
+            }
+        }
+        lba += count;
+        observer.Step(At(lba), total);
+    }
+    if (!twoCores) scan.tally = scanner.Tally();
+    if (scan.tally.fixed > 0 && !image.SyncData()) return fail();
+    return scan;
+}
+
+bool MarkTouchedSectors(File& patch, const RecordFormat& format, SectorBitmap& touched)
+{
+    RecordReader reader(patch, format);
+    Record record;
+    for (;;) {
+        switch (reader.Next(record)) {
+        case RecordReader::Status::End: return true;
+        case RecordReader::Status::Damaged: return false;
+        case RecordReader::Status::Record:
+            if (record.offset >= 0) touched.MarkBytes(static_cast<std::uint64_t>(record.offset), record.count);
+            break;
+        }
+    }
+}
+
+MarkedCheck CheckMarkedSectors(File& image, SectorBitmap& marked, bool keepOnlyRight)
+{
+    MarkedCheck result;
+    std::vector<std::uint8_t> run(kPieceSectors * kSectorSize);
+    result.ok = ForEachMarkedRun(marked, [&](std::uint64_t first, std::uint64_t count) {
+        if (!ReadSectors(image, first, count, run.data())) return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const SectorCheck check = CheckSector(SectorView(run.data() + i * kSectorSize, kSectorSize));
+            const bool right = check.Checkable() && check.Right();
+            ++(!check.Checkable() ? result.other : right ? result.right : result.wrong);
+            if (keepOnlyRight && !right) marked.Unmark(first + i);
+        }
+        return true;
+    });
+    if (!result.ok) result.error = image.LastError();
+    return result;
+}
+
+MarkedRepair RepairMarkedSectors(File& image, const SectorBitmap& marked)
+{
+    MarkedRepair result;
+    std::vector<std::uint8_t> run(kPieceSectors * kSectorSize);
+    result.ok = ForEachMarkedRun(marked, [&](std::uint64_t first, std::uint64_t count) {
+        if (!ReadSectors(image, first, count, run.data())) return false;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            std::uint8_t* sector = run.data() + i * kSectorSize;
+            if (!RepairSector(SectorBytes(sector, kSectorSize))) continue;
+            if (!image.WriteAt(At(first + i), sector, kS)) return false;
+            ++result.updated;
+        }
+        return true;
+    });
+    if (result.ok && result.updated > 0 && !image.SyncData()) result.ok = false;
+    if (!result.ok) result.error = image.LastError();
+    return result;
+}
+
+void FindBrokenSectors(std::uint64_t firstLba, std::span<const std::uint8_t> original,
+                       std::span<std::uint8_t> modified, bool fix, BrokenSectors& broken)
+{
+    const std::size_t whole = std::min(original.size(), modified.size()) / kSectorSize;
+    for (std::size_t i = 0; i < whole; ++i) {
+        const std::uint8_t* before = original.data() + i * kSectorSize;
+        std::uint8_t* after = modified.data() + i * kSectorSize;
+        // An unchanged sector is as right or wrong as it was.
+        if (std::memcmp(before, after, kSectorSize) == 0) continue;
+        if (CheckSector(SectorView(after, kSectorSize)).Right()) continue;
+        const SectorCheck was = CheckSector(SectorView(before, kSectorSize));
+        if (!was.Checkable() || !was.Right()) continue;
+        if (broken.count++ == 0) broken.first = firstLba + i;
+        if (fix) RepairSector(SectorBytes(after, kSectorSize));
+    }
+}
+
+}  // namespace kdx

@@ -1,5 +1,7 @@
+#include "cli/BackupExtra.h"
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
+#include "cli/TestStop.h"
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
@@ -14,6 +16,8 @@ int Apply(const ApplyOptions& options)
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
     commands::PatchState state;
     ui.onTick = [&bar, &state] { bar.Tick(state.progress.done, state.progress.total); };
+    TestStop stop;
+    if (stop.Armed()) ui.onPump = [&stop, &state] { stop.Check(state.progress.done, state.progress.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
     platform::PatchWindow window;
     auto controls = window.Controls();
@@ -30,6 +34,8 @@ int Apply(const ApplyOptions& options)
     }
     window.edtImage.SetText(options.image);
     window.cbUndo.SetChecked(options.undo);
+    BackupExtra backup(options.backup, options.image);
+    if (!options.backup.empty()) state.extras.push_back(&backup);
     const auto outcome = platform::Dispatch([&] { commands::btnApplyClick(state, controls); });
     return outcome == platform::Outcome::Completed ? kExitOk : kExitFailed;
 }

@@ -25,6 +25,7 @@ struct ApplyOptions {
     std::string image;
     bool undo = false;  // write the undo data; refused for a patch without any
     bool quiet = false; // no progress bar
+    std::string backup; // a backup patch of the bytes the apply overwrites, or empty
     platform::console::Answer answer = platform::console::Answer::Ask;
 };
 int Apply(const ApplyOptions& options);

@@ -13,8 +13,8 @@ namespace kdx {
 
 namespace {
 
-const VersionLayout& kLayout = kVersions[2];  // version 3.0
-const auto kHeadBytes = static_cast<unsigned>(kLayout.RecordHead());
+constexpr const VersionLayout& kLayout = kVersions[2];  // version 3.0
+constexpr auto kHeadBytes = static_cast<unsigned>(kLayout.RecordHead());
 
 // As the writer compares a patch with its images: the same file under any name.
 bool SameFile(const std::string& a, const std::string& b)
@@ -184,7 +184,10 @@ BackupResult BackupWriter::Run(const Patch& loaded, File& patch, Write which)
 
 std::string BackupDescription(const std::string& imagePath)
 {
-    std::string text = "Backup of " + std::filesystem::path(imagePath).filename().string();
+    // Cut at the separators by hand: a path type would re-encode a UTF-8 name on Windows.
+    const char* separators = std::filesystem::path::preferred_separator == '\\' ? "/\\:" : "/";
+    const std::size_t cut = imagePath.find_last_of(separators);
+    std::string text = "Backup of " + (cut == std::string::npos ? imagePath : imagePath.substr(cut + 1));
     text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(field::kDescription.size)));
     return text;
 }

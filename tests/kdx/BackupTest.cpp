@@ -58,7 +58,7 @@ TEST_F(Backup, HoldsTheImagesBytesMergedAndSplitAsTheWriterDoes)
     EXPECT_EQ(ReadFile(dir.File("b.kdx")), BuildPatch(expected));
 }
 
-TEST_F(Backup, OfUndoDataAndOfEmptyRecordsOnly)
+TEST_F(Backup, OfUndoDataOfNoPlaceAndOfATrailerLookalike)
 {
     PatchLayout layout;
     layout.version = 3;
@@ -72,24 +72,16 @@ TEST_F(Backup, OfUndoDataAndOfEmptyRecordsOnly)
     expected.records = {{2, Slice(image, 2, 2), {}}, {50, {0}, {}}};
     EXPECT_EQ(ReadFile(dir.File("b.kdx")), BuildPatch(expected));
 
-    // No place at all: one empty record, so the backup still applies (as a no-op).
+    // No place at all, and records that end as a trailer would ("DIZ" and
+    // two bytes): an empty record follows, as the writer does.
     layout.records = {{5, {}, {}}};
     ASSERT_TRUE(Write(layout, image, dir.File("c.kdx")).ok());
     expected.records = {{0, {}, {}}};
     EXPECT_EQ(ReadFile(dir.File("c.kdx")), BuildPatch(expected));
-}
-
-TEST_F(Backup, RecordsEndingLikeATrailerGetAnEmptyRecord)
-{
-    PatchLayout layout;
-    layout.records = {{0, Bytes(5, 1), {}}};
-    const Bytes image = Text("DIZab");
-    ASSERT_TRUE(Write(layout, image, dir.File("b.kdx")).ok());
-    PatchLayout expected;
-    expected.version = 3;
-    expected.description = "Backup of img.bin";
-    expected.records = {{0, image, {}}, {0, {}, {}}};
-    EXPECT_EQ(ReadFile(dir.File("b.kdx")), BuildPatch(expected));
+    layout.records = {{0, Bytes(5, 1), Bytes(5, 1)}};
+    ASSERT_TRUE(Write(layout, Text("DIZab"), dir.File("d.kdx")).ok());
+    expected.records = {{0, Text("DIZab"), {}}, {0, {}, {}}};
+    EXPECT_EQ(ReadFile(dir.File("d.kdx")), BuildPatch(expected));
 }
 
 TEST_F(Backup, RefusesTheImageThePatchAndAnUnwritablePlace)

@@ -48,7 +48,8 @@ int Run(int argc, char** argv)
     applyCmd->add_flag("--undo", apply.undo, "write the undo data of a version 3.0 patch (take the patch out)");
     applyAnswers.AddTo(applyCmd);
     applyCmd->add_flag("-q,--quiet", apply.quiet, "show no progress bar");
-    applyCmd->add_option("--backup", apply.backup, "first write BACKUP, a patch that puts the overwritten bytes back");
+    applyCmd->add_option("--backup", apply.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
+        ->type_name("BACKUP");
     applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
     applyCmd->add_option("IMAGE", apply.image, "the image file to change")->required();
 
@@ -58,7 +59,8 @@ int Run(int argc, char** argv)
     CLI::App* undoCmd = app.add_subcommand("undo", "Take a version 3.0 patch with undo data back out of an image");
     undoAnswers.AddTo(undoCmd);
     undoCmd->add_flag("-q,--quiet", undo.quiet, "show no progress bar");
-    undoCmd->add_option("--backup", undo.backup, "first write BACKUP, a patch that puts the overwritten bytes back");
+    undoCmd->add_option("--backup", undo.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
+        ->type_name("BACKUP");
     undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
     undoCmd->add_option("IMAGE", undo.image, "the image file to change")->required();
 

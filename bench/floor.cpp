@@ -12,6 +12,7 @@
 //              positioned write of up to 1 MiB
 //     literal  the plain loop: three reads, a seek and a write
 //              per record, and one (cheap, throttled) pump call
+//   Each ends as an apply does: the map's pages and the image's data flushed.
 //   bench-floor read2 A B
 //     reads two files once, in 1 MiB pieces: the floor of making a patch
 //
@@ -92,6 +93,12 @@ void ForEachRecord(const Args& a, Sink sink)
     ::close(fd);
 }
 
+// As the apply does before it reports success: the image's data on disk.
+void SyncImage(int fd)
+{
+    if (fdatasync(fd) != 0) Die("cannot flush the image");
+}
+
 int OpenImage(const Args& a)
 {
     const int fd = ::open(a.image.c_str(), O_RDWR | O_CLOEXEC);
@@ -112,6 +119,8 @@ void Map(const Args& a)
         if (offset < 0 || static_cast<std::size_t>(offset) + n > size) Die("record outside the image");
         std::memcpy(image + offset, bytes, n);
     });
+    if (msync(m, size, MS_SYNC) != 0) Die("cannot flush the map");
+    SyncImage(fd);
     if (munmap(m, size) != 0 || ::close(fd) != 0) Die("cannot close the image");
 }
 
@@ -121,6 +130,7 @@ void Pwrite(const Args& a)
     ForEachRecord(a, [&](std::int64_t offset, const std::uint8_t* bytes, unsigned n) {
         if (pwrite(fd, bytes, n, offset) != static_cast<ssize_t>(n)) Die("cannot write the image");
     });
+    SyncImage(fd);
     if (::close(fd) != 0) Die("cannot close the image");
 }
 
@@ -144,6 +154,7 @@ void Merged(const Args& a)
         pending.insert(pending.end(), bytes, bytes + n);
     });
     flush();
+    SyncImage(fd);
     if (::close(fd) != 0) Die("cannot close the image");
 }
 
@@ -174,6 +185,7 @@ void Literal(const Args& a)
         Pump();
     }
     ::close(patch);
+    SyncImage(image);
     if (::close(image) != 0) Die("cannot close the image");
 }
 

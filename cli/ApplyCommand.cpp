@@ -1,6 +1,8 @@
+#include "cli/BackupExtra.h"
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 #include "cli/SectorExtra.h"
+#include "cli/TestStop.h"
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
@@ -15,6 +17,8 @@ int Apply(const ApplyOptions& options)
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
     commands::PatchState state;
     ui.onTick = [&bar, &state] { bar.Tick(state.progress.done, state.progress.total); };
+    TestStop stop;
+    if (stop.Armed()) ui.onPump = [&stop, &state] { stop.Check(state.progress.done, state.progress.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
     platform::PatchWindow window;
     auto controls = window.Controls();
@@ -29,10 +33,13 @@ int Apply(const ApplyOptions& options)
                              platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
         return kExitFailed;
     }
-    SectorExtra sectors;
-    if (options.fixSectors) state.extras.push_back(&sectors);
     window.edtImage.SetText(options.image);
     window.cbUndo.SetChecked(options.undo);
+    // The backup comes first: it must hold the bytes before anything else writes.
+    BackupExtra backup(options.backup, options.image);
+    if (!options.backup.empty()) state.extras.push_back(&backup);
+    SectorExtra sectors;
+    if (options.fixSectors) state.extras.push_back(&sectors);
     const auto outcome = platform::Dispatch([&] { commands::btnApplyClick(state, controls); });
     return outcome == platform::Outcome::Completed ? kExitOk : kExitFailed;
 }

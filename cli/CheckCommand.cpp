@@ -68,9 +68,13 @@ void PrintState(const kdx::ImageCheckResult& r)
     if (r.patchedRecords == r.records) Print("Image state", "patched");
     else if (r.patchedRecords == 0) Print("Image state", "not patched");
     else Print("Image state", "partly patched (" + Of(r.patchedRecords, r.records) + ")");
-    if (!r.undoChecked) return;
-    if (r.originalRecords == r.records) Print("Original bytes", "held everywhere");
-    else Print("Original bytes", "not held everywhere (" + Of(r.originalRecords, r.records) + ")");
+    if (r.undoChecked) {
+        if (r.originalRecords == r.records) Print("Original bytes", "held everywhere");
+        else Print("Original bytes", "not held everywhere (" + Of(r.originalRecords, r.records) + ")");
+    }
+    // An apply writes the same bytes again however far it came before.
+    if (r.patchedRecords > 0 && r.patchedRecords < r.records)
+        Print("What to do", "apply the patch again to complete it, or apply its backup to go back");
 }
 
 // On a raw image: how the EDC/ECC of the sectors the records touch stand.

@@ -26,6 +26,7 @@ struct ApplyOptions {
     bool undo = false;  // write the undo data; refused for a patch without any
     bool quiet = false; // no progress bar
     bool fixSectors = false;  // keep the EDC/ECC of the touched raw sectors right
+    std::string backup; // a backup patch of the bytes the apply overwrites, or empty
     platform::console::Answer answer = platform::console::Answer::Ask;
 };
 int Apply(const ApplyOptions& options);

@@ -51,6 +51,8 @@ int Run(int argc, char** argv)
     applyAnswers.AddTo(applyCmd);
     applyCmd->add_flag("--fix-sectors", apply.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
     applyCmd->add_flag("-q,--quiet", apply.quiet, "show no progress bar");
+    applyCmd->add_option("--backup", apply.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
+        ->type_name("BACKUP");
     applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
     applyCmd->add_option("IMAGE", apply.image, "the image file to change")->required();
 
@@ -61,6 +63,8 @@ int Run(int argc, char** argv)
     undoAnswers.AddTo(undoCmd);
     undoCmd->add_flag("--fix-sectors", undo.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
     undoCmd->add_flag("-q,--quiet", undo.quiet, "show no progress bar");
+    undoCmd->add_option("--backup", undo.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
+        ->type_name("BACKUP");
     undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
     undoCmd->add_option("IMAGE", undo.image, "the image file to change")->required();
 

@@ -32,6 +32,13 @@ private:
     std::int64_t size_ = 0;
 };
 
+// Failures a test makes one file report, for the paths a real disk seldom
+// takes: a non-zero error number fails every such call with it.
+struct FileFaults {
+    int write = 0;  // WriteAt
+    int sync = 0;   // Sync, SyncData
+};
+
 class File {
 public:
     static constexpr int kInvalid = -1;
@@ -83,9 +90,20 @@ public:
     std::string LastErrorText() const;
     int LastError() const { return lastError_; }
 
+    // Tests only: the faults this file reports from now on (null: none). The caller keeps them alive.
+    void InjectFaults(const FileFaults* faults) { faults_ = faults; }
+
 private:
+    bool Injected(int error)
+    {
+        if (error == 0) return false;
+        lastError_ = error;
+        return true;
+    }
+
     int fd_ = kInvalid;
     int lastError_ = 0;
+    const FileFaults* faults_ = nullptr;
 };
 
 // Opens an existing file read-only with no sharing; true when the handle is valid.

@@ -191,6 +191,7 @@ std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 
 bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
 {
+    if (faults_ != nullptr && Injected(faults_->write)) return false;
     const auto* p = static_cast<const char*>(buffer);
     std::int64_t done = 0;
     while (done < n) {
@@ -211,6 +212,7 @@ bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
 
 bool File::Sync()
 {
+    if (faults_ != nullptr && Injected(faults_->sync)) return false;
     if (FlushFileBuffers(AsHandle(fd_)) != 0) return true;
     lastError_ = LastSystemError();
     return false;

@@ -68,6 +68,7 @@ void ConsoleServices::ShowGeneralError(const std::string& text)
 
 void ConsoleServices::ProcessMessages()
 {
+    if (onPump) onPump();
     if (onTick && gThrottle.Due()) onTick();
 }
 

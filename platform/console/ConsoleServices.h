@@ -26,6 +26,8 @@ public:
 
     // Called when a pump is due (a few times a second at most): progress display.
     std::function<void()> onTick;
+    // Called on every pump (once per record of an apply), so it must be cheap.
+    std::function<void()> onPump;
     // Called before a box is printed: a progress line is taken off first.
     std::function<void()> beforeMessage;
 

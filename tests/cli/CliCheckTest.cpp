@@ -51,7 +51,8 @@ TEST_F(CliCheck, TellsWhetherTheImageIsPatched)
     r = Check(half);
     EXPECT_EQ(r.out, checks +
                          "Image state    : partly patched (1 of 2 records)\n"
-                         "Original bytes : not held everywhere (1 of 2 records)\n");
+                         "Original bytes : not held everywhere (1 of 2 records)\n"
+                         "What to do     : apply the patch again to complete it, or apply its backup to go back\n");
 
     Bytes other = original;
     other[37664] ^= 1;

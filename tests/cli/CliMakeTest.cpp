@@ -97,6 +97,15 @@ TEST_F(CliMake, DescriptionsTypedAsUtf8AreStoredAsWindows1252)
     EXPECT_EQ(arrow.err, "Error: The description holds characters that Windows-1252 cannot show.\n");
 }
 
+TEST_F(CliMake, AFileIdDizOfExactly3072BytesIsAcceptedAndListedWhole)
+{
+    const std::string text = std::string(3071, 'x') + "y";
+    WriteFile(dir.File("edge.diz"), Text(text));
+    ASSERT_EQ(Cli(MakeArgs({"--diz", dir.File("edge.diz")})).status, 0);
+    const RunResult info = Cli({"info", dir.File("p.kdx")});
+    EXPECT_NE(info.out.find("File_ID.diz    : Yes, showing ...\n\n" + text + "\n"), std::string::npos);
+}
+
 TEST_F(CliMake, RefusalsSayWhyAndWriteNothing)
 {
     WriteFile(dir.File("big.diz"), Bytes(3073, 'x'));

@@ -48,6 +48,17 @@ TEST_F(Cli_, InfoPrintsTheLinesAsUtf8WithControlBytesHidden)
     EXPECT_EQ(r.out, expected);
 }
 
+TEST_F(Cli_, InfoDecodesBytes0x80To0x9FAsWindows1252AndItsFiveGapsAsQuestionMarks)
+{
+    PatchLayout layout;
+    layout.version = 3;
+    for (int b = 0x80; b <= 0x9F; ++b) layout.description += static_cast<char>(b);
+    layout.records = {{0, {1}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
+    const RunResult r = Cli({"info", dir.File("p.kdx")});
+    EXPECT_NE(r.out.find("\nDescription    : €?‚ƒ„…†‡ˆ‰Š‹Œ?Ž??‘’“”•–—˜™š›œ?žŸ\n"), std::string::npos) << r.out;
+}
+
 TEST_F(Cli_, InfoRefusalsGoToStandardErrorWithStatus1)
 {
     WriteFile(dir.File("bad.kdx"), Text("MZ\x90"));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -35,7 +36,8 @@ protected:
         return layout;
     }
 
-    Outcome Apply(const PatchLayout& layout, const Bytes& image, bool undo = false, bool sparse = false)
+    Outcome Apply(const PatchLayout& layout, const Bytes& image, bool undo = false, bool sparse = false,
+                  const kdx::FileFaults* faults = nullptr)
     {
         const std::string patchPath = dir.File("p.kdx");
         const std::string imagePath = dir.File("image.bin");
@@ -49,6 +51,7 @@ protected:
         EXPECT_TRUE(kdx::OpenReadOnly(patch, patchPath));
         EXPECT_TRUE(kdx::OpenReadWrite(img, imagePath));
         const kdx::Patch loaded = Read(patch, patchPath);
+        img.InjectFaults(faults);
         Steps steps;
         const kdx::ApplyResult r =
             kdx::ApplyPatch(loaded, patch, img, undo ? kdx::Write::Undo : kdx::Write::Patched, steps);
@@ -189,6 +192,37 @@ TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
         EXPECT_EQ(out.boxes, std::vector<std::string>{text::CantWriteImage("File too large")});
         EXPECT_EQ(out.image, c.sparse ? Bytes(100, 0) : Bytes(100, 5)) << c.farOffset;
         EXPECT_EQ(out.pumps, 0);
+    }
+}
+
+TEST_P(ApplyRecords, AWriteOrFlushFailingAfterTheSpaceIsReservedIsAFailureAndTheLengthGoesBack)
+{
+    // Written through a map (scattered), through writes (back to back), and
+    // sparse (space reserved record by record); each with a record past the end.
+    const std::vector<Rec> scattered = {{10, {1}, {}}, {150, {1, 2, 3}, {}}};
+    std::vector<Rec> backToBack;
+    for (std::int64_t at = 0; at < 8192; at += 128) backToBack.push_back({at, Bytes(128, 1), {}});
+    kdx::FileFaults eio;
+    eio.write = EIO;
+    kdx::FileFaults syncEio;
+    syncEio.sync = EIO;
+    const struct {
+        const char* name;
+        std::vector<Rec> records;
+        bool sparse;
+        const kdx::FileFaults* faults;
+    } cases[] = {
+        {"mapped, flush", scattered, false, &syncEio},
+        {"writes", backToBack, false, &eio},
+        {"writes, flush", backToBack, false, &syncEio},
+        {"sparse", scattered, true, &eio},
+        {"sparse, flush", scattered, true, &syncEio},
+    };
+    for (const auto& c : cases) {
+        const Outcome out = Apply(Layout(c.records), Bytes(100, 5), false, c.sparse, c.faults);
+        EXPECT_FALSE(out.ok) << c.name;
+        EXPECT_EQ(out.boxes, std::vector<std::string>{text::CantWriteImage("Input/output error")}) << c.name;
+        EXPECT_EQ(out.image.size(), 100u) << c.name;
     }
 }
 

@@ -47,11 +47,10 @@ TEST_F(MainForm, DropsAreSortedByTheLastNamesExtension)
         {{"stream.bin:part"}, Sorted::Nothing},
         {{}, Sorted::Nothing},
     };
-    for (const std::string_view ext : ui::ImageExtensions) {
-        std::string upper(ext);
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        cases.push_back({{"disc" + upper}, Sorted::Image});
-    }
+    // Written out, not taken from the program's own list: a lost entry must show.
+    for (const char* name : {"disc.BIN", "disc.GI", "disc.NRG", "disc.ISO", "disc.IMG", "disc.C2D", "disc.DAO",
+                             "disc.CIF", "disc.GCD", "disc.P01", "disc.TAO", "disc.gcd"})
+        cases.push_back({{name}, Sorted::Image});
 
     for (const DropCase& c : cases) {
         std::vector<std::string> names;
@@ -89,6 +88,10 @@ TEST_F(MainForm, DropExtensionLowersOnlyAsciiLetters)
     EXPECT_EQ(ui::DropExtension("/a/B.\xC4X"), ".\xC4x");
     EXPECT_EQ(ui::DropExtension("/a.b/c"), "");
     EXPECT_EQ(ui::DropExtension("name.tar.GZ"), ".gz");
+    // ":" ends a drive or a stream name: a dot before it starts no extension.
+    EXPECT_EQ(ui::DropExtension("C:disc.ISO"), ".iso");
+    EXPECT_EQ(ui::DropExtension("disc.iso:x"), "");
+    EXPECT_EQ(ui::DropExtension("a.b:c.Gi"), ".gi");
 }
 
 TEST_F(MainForm, ADroppedPatchThatFailsToLoadIsReportedByTheLoad)

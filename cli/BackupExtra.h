@@ -1,0 +1,26 @@
+// apply --backup: before the first write, the bytes the apply overwrites
+// go into a backup patch; without it, nothing is written.
+#pragma once
+
+#include "commands/ApplyExtra.h"
+
+#include <string>
+#include <utility>
+
+namespace cli {
+
+class BackupExtra final : public commands::ApplyExtra {
+public:
+    BackupExtra(std::string backupPath, std::string imagePath)
+        : backup_(std::move(backupPath)), image_(std::move(imagePath))
+    {
+    }
+    bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which) override;
+    bool AfterWrite(const kdx::Patch&, kdx::File&, kdx::File&, kdx::Write) override { return true; }
+
+private:
+    std::string backup_;
+    std::string image_;
+};
+
+}  // namespace cli

@@ -194,6 +194,9 @@ TEST_F(Win32WindowTest, SystemMenuEntryAssociatesInTheRegistryAndConfirms)
     GetMenuStringW(GetSystemMenu(main, FALSE), 0xF200, entry, 64, MF_BYCOMMAND);
     EXPECT_EQ(Narrow(entry), "&Associate 'kdx' files");
 
+    // Nothing left from an earlier run of the same prefix.
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".kdx");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"kdxfile");
     SendMessageW(main, WM_SYSCOMMAND, 0xF200, 0);
     EXPECT_EQ(RegistryDefault(L".kdx"), "kdxfile");
     EXPECT_EQ(RegistryDefault(L"kdxfile\\shell\\open\\command"), "\"" + program + "\" \"%1\"");

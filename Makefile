@@ -88,7 +88,7 @@ clean:
 # the target's tests run under Wine in a prefix of the build's own.
 WIN_BUILD ?= build-win
 
-.PHONY: windows-deps windows test-windows
+.PHONY: windows-deps windows test-windows dist-windows screenshot-windows
 
 windows-deps:
 	@scripts/install-deps --windows
@@ -97,9 +97,22 @@ windows-deps:
 windows: windows-deps
 	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+		-DMENDRIX_HOST_CLI=$(CURDIR)/$(BUILD)/bin/mendrix-cli \
 		$(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(WIN_BUILD)
 
-test-windows: windows
+# The Linux build too: mendrix-cli.exe is compared with the Linux mendrix-cli.
+test-windows: windows build
 	@scripts/wine-run $(WIN_BUILD) cmd /c exit
 	@cd $(WIN_BUILD) && ctest --output-on-failure -j2
+
+# dist/mendrix-<version>-windows-x64.zip: both programs, README.txt, the licence if any.
+dist-windows: windows
+	@rm -rf $(WIN_BUILD)/cpack
+	@cd $(WIN_BUILD) && cpack -G ZIP -B $(CURDIR)/$(WIN_BUILD)/cpack >/dev/null
+	@mkdir -p dist && cp $(WIN_BUILD)/cpack/*.zip dist/
+	@ls dist/*-windows-x64.zip
+
+# docs/mendrix-windows.png and docs/mendrix-windows-about.png under Xvfb and Wine.
+screenshot-windows: windows
+	@scripts/screenshot-windows

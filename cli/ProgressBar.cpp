@@ -1,8 +1,8 @@
 #include "cli/ProgressBar.h"
 
+#include "platform/console/Terminal.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace cli {
 
@@ -75,6 +75,6 @@ void ProgressBar::Clear()
     shown_ = false;
 }
 
-bool ProgressWanted(bool quiet) { return !quiet && isatty(fileno(stderr)) != 0; }
+bool ProgressWanted(bool quiet) { return !quiet && platform::console::IsTerminal(stderr); }
 
 }  // namespace cli

@@ -1,9 +1,9 @@
 #include "platform/console/ConsoleServices.h"
 
 #include "platform/PumpThrottle.h"
+#include "platform/console/Terminal.h"
 
 #include <string>
-#include <unistd.h>
 
 namespace platform::console {
 
@@ -45,7 +45,7 @@ ModalResult ConsoleServices::MessageDlg(const std::string& text, MsgDlgType type
         std::fputs(" [y/N] ", err_);
         std::fflush(err_);
         answer = Answer::No;
-        if (isatty(fileno(in_)) != 0) {
+        if (IsTerminal(in_)) {
             char line[64] = {};
             if (std::fgets(line, sizeof line, in_) != nullptr && (line[0] == 'y' || line[0] == 'Y'))
                 answer = Answer::Yes;

@@ -18,7 +18,7 @@ void Win32Memo::Show()
     std::string shown;
     for (const std::string& line : DisplayLines(Lines())) {
         if (!shown.empty()) shown += "\r\n";
-        shown += Cp1252ToUtf8(line, false);
+        shown += MemoLineToUtf8(line, false);
     }
     SetWindowTextW(window_, Widen(shown).c_str());
 }

@@ -13,24 +13,17 @@ namespace {
 
 bool gBusy = false;
 
-ModalResult ShowBox(const char* caption, const std::string& text, UINT icon, MsgDlgButtons buttons)
-{
-    const UINT kind = buttons == MsgDlgButtons::mbOK ? MB_OK : MB_YESNO;
-    const int answer = MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(caption).c_str(),
-                                   kind | icon | MB_TASKMODAL);
-    switch (answer) {
-    case IDOK: return ModalResult::mrOk;
-    case IDYES: return ModalResult::mrYes;
-    case IDNO: return ModalResult::mrNo;
-    default: return ModalResult::mrNone;
-    }
-}
-
 }  // namespace
 
 bool BusyCursorShown() { return gBusy; }
 
-Win32Services::Win32Services() { SetServices(this); }
+Win32Services::Win32Services()
+    : showBox([](const std::wstring& text, const std::wstring& caption, unsigned style) {
+          return MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), style);
+      })
+{
+    SetServices(this);
+}
 
 Win32Services::~Win32Services()
 {
@@ -48,6 +41,18 @@ ModalResult Win32Services::MessageDlg(const std::string& text, MsgDlgType type, 
     case MsgDlgType::mtConfirmation: icon = MB_ICONQUESTION; break;
     }
     return ShowBox(CaptionOf(type), text, icon, buttons);
+}
+
+ModalResult Win32Services::ShowBox(const char* caption, const std::string& text, unsigned icon,
+                                   MsgDlgButtons buttons)
+{
+    const UINT kind = buttons == MsgDlgButtons::mbOK ? MB_OK : MB_YESNO;
+    switch (showBox(Widen(text), Widen(caption), kind | icon | MB_TASKMODAL)) {
+    case IDOK: return ModalResult::mrOk;
+    case IDYES: return ModalResult::mrYes;
+    case IDNO: return ModalResult::mrNo;
+    default: return ModalResult::mrNone;
+    }
 }
 
 void Win32Services::ShowGeneralError(const std::string& text)

@@ -5,6 +5,9 @@
 #include "platform/PumpThrottle.h"
 #include "platform/Services.h"
 
+#include <functional>
+#include <string>
+
 namespace platform::win32 {
 
 class Win32Services : public Services {
@@ -24,7 +27,14 @@ public:
     std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
     void OpenURL(const std::string& url) override;
 
+    // Shows a message box: the UTF-16 text and caption, the MB_* style;
+    // answers the ID* of the button pressed. MessageBoxW unless replaced
+    // (tests answer the boxes without a modal loop).
+    std::function<int(const std::wstring& text, const std::wstring& caption, unsigned style)> showBox;
+
 private:
+    ModalResult ShowBox(const char* caption, const std::string& text, unsigned icon, MsgDlgButtons buttons);
+
     PumpThrottle throttle_;
     Cursor cursor_ = crDefault;
     unsigned long filterIndex_ = 1;  // the entry a file was last confirmed with (1-based)

@@ -23,6 +23,10 @@ target_link_libraries(association_tests PRIVATE mendrix_fake_registry mendrix_fa
 add_executable(ui_tests ui/PicturesTest.cpp)
 target_link_libraries(ui_tests PRIVATE mendrix_ui mendrix_jpeg mendrix_fake mendrix_testsupport GTest::gtest_main)
 
+# The main window on the real controls, in process.
+add_executable(win32_window_tests windows/Win32WindowTest.cpp)
+target_link_libraries(win32_window_tests PRIVATE mendrix_desktop mendrix_testsupport GTest::gtest_main)
+
 # mendrix-cli.exe against the same expected output, errors and status as on Linux.
 find_package(nlohmann_json REQUIRED)
 add_executable(cli_tests cli/CliTest.cpp cli/CliCheckTest.cpp cli/CliMakeTest.cpp)
@@ -35,3 +39,14 @@ foreach(suite kdx_tests command_tests association_tests ui_tests cli_tests)
   add_test(NAME ${suite} COMMAND ${suite})
   set_tests_properties(${suite} PROPERTIES TIMEOUT 300)
 endforeach()
+# Windows are made without an X server: a prefix on Wine's null display driver.
+add_test(NAME win32_window_tests
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run ${CMAKE_BINARY_DIR} --headless $<TARGET_FILE:win32_window_tests>)
+set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
+
+# mendrix-cli.exe beside the Linux mendrix-cli on the same inputs: the same
+# output, errors, status and files (the Linux build: make build).
+set(MENDRIX_HOST_CLI ${PROJECT_SOURCE_DIR}/build/bin/mendrix-cli CACHE FILEPATH "the Linux mendrix-cli to compare with")
+add_test(NAME cli_parity COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/cli-parity ${MENDRIX_HOST_CLI}
+  $<TARGET_FILE:mendrix-cli> ${CMAKE_BINARY_DIR})
+set_tests_properties(cli_parity PROPERTIES TIMEOUT 600)

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyleFactory>
 
 #include <algorithm>
 #include <cstdio>
@@ -97,6 +99,14 @@ void QtWindow::Build(const ControlDesign& control)
         if (control.bothScrollBars) {
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            // The application's style paints a bar as a near-white thumb on a
+            // near-white track, which reads as no bar at all; the classic
+            // style draws the raised 16-pixel bars of the form's design.
+            if (!barStyle_) barStyle_.reset(QStyleFactory::create("Windows"));
+            if (barStyle_) {
+                memo->horizontalScrollBar()->setStyle(barStyle_.get());
+                memo->verticalScrollBar()->setStyle(barStyle_.get());
+            }
         }
         SetBackground(memo, QPalette::Base, control.color);
         memo->setContextMenuPolicy(Qt::CustomContextMenu);

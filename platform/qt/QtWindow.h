@@ -68,6 +68,7 @@ private:
     std::map<std::string, std::unique_ptr<QtLabel>> labels_;
     std::function<void(std::uint32_t)> onSysCommand_;
     EtchedDisabledTextStyle etchedStyle_;  // outlives the widgets: deleted in the destructor's body
+    std::unique_ptr<QStyle> barStyle_;     // the memo's scroll bars; outlives them likewise
 };
 
 }  // namespace platform::qt

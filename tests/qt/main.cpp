@@ -1,5 +1,5 @@
 // Runs the tests on the real widgets, offscreen. The first argument names
-// one suite (MainWindow, AboutWindow, Services, Closing); without it all
+// one suite (MainWindow, AboutWindow, Services, ScrollBars, Closing); without it all
 // run but Closing, which ends the application's event loop for good.
 #include "platform/Services.h"
 #include "platform/qt/QtApplication.h"
@@ -14,6 +14,7 @@
 QObject* NewMainWindowTest();
 QObject* NewAboutWindowTest();
 QObject* NewServicesTest();
+QObject* NewScrollBarsTest();
 QObject* NewClosingTest();
 
 // The home of the tests: empty, and what lands in it is a fault.
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     } suites[] = {{"MainWindow", NewMainWindowTest, false},
                   {"AboutWindow", NewAboutWindowTest, false},
                   {"Services", NewServicesTest, false},
+                  {"ScrollBars", NewScrollBarsTest, false},
                   {"Closing", NewClosingTest, true}};
     const char* only = argc > 1 ? argv[1] : nullptr;
     int failed = 0;

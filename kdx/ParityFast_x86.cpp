@@ -1,0 +1,164 @@
+#include "kdx/Gf256.h"
+#include "kdx/Parity.h"
+
+#include <immintrin.h>
+
+#include <array>
+#include <cstring>
+
+namespace kdx::detail {
+
+namespace {
+
+// The matrix layout of PortableParity: rows apart, zeros between them, so
+// that a Q run needs no bounds and a P row read as three 32-byte vectors
+// ends in zeros (lanes 86-95, which then stay zero all the way).
+constexpr std::size_t kGap = 64;
+constexpr std::size_t kStride = kRowBytes + kGap;
+constexpr std::size_t kRowVectors = 3;
+constexpr std::size_t kSteps = kRows + kColumns - 1;
+constexpr std::size_t kQLanes = 2 * kRows;
+
+// A product by a constant c as two 16-entry tables, one per nibble:
+// x*c = low[x & 15] ^ high[x >> 4].
+struct Nibbles {
+    std::uint8_t low[16], high[16];
+};
+
+constexpr Nibbles NibblesOf(std::uint8_t c)
+{
+    Nibbles n{};
+    for (int i = 0; i < 16; ++i) {
+        n.low[i] = Multiply(static_cast<std::uint8_t>(i), c);
+        n.high[i] = Multiply(static_cast<std::uint8_t>(i << 4), c);
+    }
+    return n;
+}
+
+// P solved in one pass: with S the sum of the data rows and W their weighted
+// sum (alpha^(25-r) for row r), p0 = (S + W) / (alpha + 1) and p1 = S + p0,
+// so p0 accumulates row r times (1 + alpha^(25-r)) / (alpha + 1).
+constexpr std::array<Nibbles, kDataRows> MakePWeights()
+{
+    std::array<Nibbles, kDataRows> t{};
+    for (std::size_t r = 0; r < kDataRows; ++r) {
+        const auto weight = static_cast<std::uint8_t>(1 ^ AlphaPower(static_cast<unsigned>(kRows - 1 - r)));
+        t[r] = NibblesOf(Multiply(weight, InverseOf3()));
+    }
+    return t;
+}
+
+constexpr std::array<Nibbles, kDataRows> kPWeights = MakePWeights();
+constexpr Nibbles kByInverse3 = NibblesOf(InverseOf3());
+
+// Q lane u holds code word j = 25 - u/2, whose first parity byte is
+// (sum + fold * alpha^(j-23)) / (alpha + 1). The factor differs from lane to
+// lane, so the fold is multiplied bit by bit: mask i has the lanes whose
+// factor alpha^(j-23) / (alpha + 1) has bit i.
+using LaneMasks = std::array<std::array<std::uint8_t, 64>, 8>;
+constexpr LaneMasks MakeQMasks()
+{
+    LaneMasks m{};
+    for (std::size_t u = 0; u < kQLanes; ++u) {
+        const std::size_t j = kRows - 1 - u / 2;
+        const std::uint8_t factor = Multiply(AlphaPower(static_cast<unsigned>(255 + j - 23)), InverseOf3());
+        for (std::size_t bit = 0; bit < 8; ++bit) m[bit][u] = (factor >> bit & 1) != 0 ? 0xFF : 0x00;
+    }
+    return m;
+}
+
+constexpr LaneMasks kQMasks = MakeQMasks();
+
+__attribute__((target("avx2"))) inline __m256i Load(const std::uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+__attribute__((target("avx2"))) inline void Store(std::uint8_t* p, __m256i v)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+__attribute__((target("avx2"))) inline __m256i Table(const std::uint8_t (&t)[16])
+{
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t)));
+}
+
+__attribute__((target("avx2"))) inline __m256i Times(__m256i x, __m256i low, __m256i high)
+{
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    return _mm256_xor_si256(_mm256_shuffle_epi8(low, _mm256_and_si256(x, nibble)),
+                            _mm256_shuffle_epi8(high, _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble)));
+}
+
+__attribute__((target("avx2"))) inline __m256i TimesAlpha(__m256i x)
+{
+    const __m256i carry = _mm256_cmpgt_epi8(_mm256_setzero_si256(), x);  // top bit set
+    return _mm256_xor_si256(_mm256_add_epi8(x, x), _mm256_and_si256(carry, _mm256_set1_epi8(0x1D)));
+}
+
+__attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool zeroHeader, std::uint8_t* p,
+                                                std::uint8_t* q)
+{
+    alignas(32) std::uint8_t matrix[kGap + kRows * kStride] = {};
+    const auto row = [&matrix](std::size_t r) { return matrix + kGap + r * kStride; };
+    for (std::size_t r = 0; r < kDataRows; ++r) std::memcpy(row(r), rows + r * kRowBytes, kRowBytes);
+    if (zeroHeader) std::memset(row(0), 0, kHeaderBytes);
+
+    __m256i sum[kRowVectors], first[kRowVectors];
+    for (std::size_t v = 0; v < kRowVectors; ++v) sum[v] = first[v] = _mm256_setzero_si256();
+    for (std::size_t r = 0; r < kDataRows; ++r) {
+        const __m256i low = Table(kPWeights[r].low), high = Table(kPWeights[r].high);
+        for (std::size_t v = 0; v < kRowVectors; ++v) {
+            const __m256i x = Load(row(r) + 32 * v);
+            sum[v] = _mm256_xor_si256(sum[v], x);
+            first[v] = _mm256_xor_si256(first[v], Times(x, low, high));
+        }
+    }
+    for (std::size_t v = 0; v < kRowVectors; ++v) {
+        Store(row(kDataRows) + 32 * v, first[v]);
+        Store(row(kDataRows + 1) + 32 * v, _mm256_xor_si256(sum[v], first[v]));
+    }
+    std::memcpy(p, row(kDataRows), kRowBytes);
+    std::memcpy(p + kRowBytes, row(kDataRows + 1), kRowBytes);
+
+    // Q as in PortableParity: the straight runs of rows t mod 26, t = 0 .. 67,
+    // summed and folded with alpha; lanes 52-63 are not used.
+    __m256i qSum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    __m256i fold[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (std::size_t t = 0; t < kSteps; ++t) {
+        const std::uint8_t* run = row(t % kRows) + 2 * t - 2 * (kRows - 1);
+        for (std::size_t v = 0; v < 2; ++v) {
+            const __m256i x = Load(run + 32 * v);
+            qSum[v] = _mm256_xor_si256(qSum[v], x);
+            fold[v] = _mm256_xor_si256(TimesAlpha(fold[v]), x);
+        }
+    }
+    const __m256i low = Table(kByInverse3.low), high = Table(kByInverse3.high);
+    alignas(32) std::uint8_t q0[64], q1[64];
+    for (std::size_t v = 0; v < 2; ++v) {
+        __m256i q0v = Times(qSum[v], low, high);
+        __m256i power = fold[v];
+        for (std::size_t bit = 0; bit < 8; ++bit, power = TimesAlpha(power))
+            q0v = _mm256_xor_si256(q0v, _mm256_and_si256(power, Load(kQMasks[bit].data() + 32 * v)));
+        Store(q0 + 32 * v, q0v);
+        Store(q1 + 32 * v, _mm256_xor_si256(qSum[v], q0v));
+    }
+    // Lanes count the code words backwards; the sector stores them forwards.
+    for (std::size_t j = 0; j < kRows; ++j) {
+        const std::size_t u = 2 * (kRows - 1 - j);
+        std::memcpy(q + 2 * j, q0 + u, 2);
+        std::memcpy(q + kQLanes + 2 * j, q1 + u, 2);
+    }
+}
+
+}  // namespace
+
+bool FastParity(const std::uint8_t* rows, bool zeroHeader, std::uint8_t* p, std::uint8_t* q)
+{
+    if (__builtin_cpu_supports("avx2") == 0) return false;
+    ParityAvx2(rows, zeroHeader, p, q);
+    return true;
+}
+
+}  // namespace kdx::detail

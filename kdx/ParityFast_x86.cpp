@@ -10,14 +10,43 @@ namespace kdx::detail {
 
 namespace {
 
-// The matrix layout of PortableParity: rows apart, zeros between them, so
-// that a Q run needs no bounds and a P row read as three 32-byte vectors
-// ends in zeros (lanes 86-95, which then stay zero all the way).
+// The rows are read where they stand in the sector, 32 bytes at a time.
+// Row 0 (whose header may have to read as zero) and the two P rows are
+// written to a scratch area instead, rows apart with zeros between them, as
+// PortableParity lays out its whole matrix.
 constexpr std::size_t kGap = 64;
 constexpr std::size_t kStride = kRowBytes + kGap;
-constexpr std::size_t kRowVectors = 3;
+constexpr std::size_t kScratchRows = 3;  // row 0, P0, P1
+constexpr std::size_t kRowVectors = 3;   // 86 bytes as 96: lanes 86-95 are not used
 constexpr std::size_t kSteps = kRows + kColumns - 1;
 constexpr std::size_t kQLanes = 2 * kRows;
+
+// The Q run of step t starts 2t - 50 bytes into its row; mask t keeps the
+// lanes that fall inside the row (the others stand for columns that do not
+// exist, and read a neighbour's bytes).
+using RunMasks = std::array<std::array<std::uint8_t, 64>, kSteps>;
+constexpr RunMasks MakeRunMasks()
+{
+    RunMasks m{};
+    for (std::size_t t = 0; t < kSteps; ++t)
+        for (std::size_t u = 0; u < 64; ++u) {
+            const std::size_t at = u + 2 * t;  // the offset in the row plus 50
+            m[t][u] = at >= 2 * (kRows - 1) && at < 2 * (kRows - 1) + kRowBytes ? 0xFF : 0x00;
+        }
+    return m;
+}
+
+constexpr RunMasks kRunMasks = MakeRunMasks();
+
+// Lanes 0-85 of a row read as three vectors.
+constexpr std::array<std::uint8_t, 32 * kRowVectors> MakeRowMask()
+{
+    std::array<std::uint8_t, 32 * kRowVectors> m{};
+    for (std::size_t k = 0; k < kRowBytes; ++k) m[k] = 0xFF;
+    return m;
+}
+
+constexpr std::array<std::uint8_t, 32 * kRowVectors> kRowMask = MakeRowMask();
 
 // A product by a constant c as two 16-entry tables, one per nibble:
 // x*c = low[x & 15] ^ high[x >> 4].
@@ -100,36 +129,41 @@ __attribute__((target("avx2"))) inline __m256i TimesAlpha(__m256i x)
 __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool zeroHeader, std::uint8_t* p,
                                                 std::uint8_t* q)
 {
-    alignas(32) std::uint8_t matrix[kGap + kRows * kStride] = {};
-    const auto row = [&matrix](std::size_t r) { return matrix + kGap + r * kStride; };
-    for (std::size_t r = 0; r < kDataRows; ++r) std::memcpy(row(r), rows + r * kRowBytes, kRowBytes);
+    alignas(32) std::uint8_t scratch[kGap + kScratchRows * kStride] = {};
+    const auto row = [&scratch](std::size_t k) { return scratch + kGap + k * kStride; };
+    for (std::size_t v = 0; v < kRowVectors; ++v)
+        Store(row(0) + 32 * v, _mm256_and_si256(Load(rows + 32 * v), Load(kRowMask.data() + 32 * v)));
     if (zeroHeader) std::memset(row(0), 0, kHeaderBytes);
+    const auto dataRow = [&](std::size_t r) { return r == 0 ? row(0) : rows + r * kRowBytes; };
 
+    // P: lanes 86-95 pick up the next row's bytes and are masked off below.
     __m256i sum[kRowVectors], first[kRowVectors];
     for (std::size_t v = 0; v < kRowVectors; ++v) sum[v] = first[v] = _mm256_setzero_si256();
     for (std::size_t r = 0; r < kDataRows; ++r) {
         const __m256i low = Table(kPWeights[r].low), high = Table(kPWeights[r].high);
         for (std::size_t v = 0; v < kRowVectors; ++v) {
-            const __m256i x = Load(row(r) + 32 * v);
+            const __m256i x = Load(dataRow(r) + 32 * v);
             sum[v] = _mm256_xor_si256(sum[v], x);
             first[v] = _mm256_xor_si256(first[v], Times(x, low, high));
         }
     }
     for (std::size_t v = 0; v < kRowVectors; ++v) {
-        Store(row(kDataRows) + 32 * v, first[v]);
-        Store(row(kDataRows + 1) + 32 * v, _mm256_xor_si256(sum[v], first[v]));
+        const __m256i used = Load(kRowMask.data() + 32 * v);
+        Store(row(1) + 32 * v, _mm256_and_si256(first[v], used));
+        Store(row(2) + 32 * v, _mm256_and_si256(_mm256_xor_si256(sum[v], first[v]), used));
     }
-    std::memcpy(p, row(kDataRows), kRowBytes);
-    std::memcpy(p + kRowBytes, row(kDataRows + 1), kRowBytes);
+    std::memcpy(p, row(1), kRowBytes);
+    std::memcpy(p + kRowBytes, row(2), kRowBytes);
 
     // Q as in PortableParity: the straight runs of rows t mod 26, t = 0 .. 67,
     // summed and folded with alpha; lanes 52-63 are not used.
     __m256i qSum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     __m256i fold[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     for (std::size_t t = 0; t < kSteps; ++t) {
-        const std::uint8_t* run = row(t % kRows) + 2 * t - 2 * (kRows - 1);
+        const std::size_t r = t % kRows;
+        const std::uint8_t* run = (r < kDataRows ? dataRow(r) : row(r - kDataRows + 1)) + 2 * t - 2 * (kRows - 1);
         for (std::size_t v = 0; v < 2; ++v) {
-            const __m256i x = Load(run + 32 * v);
+            const __m256i x = _mm256_and_si256(Load(run + 32 * v), Load(kRunMasks[t].data() + 32 * v));
             qSum[v] = _mm256_xor_si256(qSum[v], x);
             fold[v] = _mm256_xor_si256(TimesAlpha(fold[v]), x);
         }

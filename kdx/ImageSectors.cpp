@@ -1,6 +1,7 @@
 #include "kdx/ImageSectors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <semaphore>
@@ -37,10 +38,11 @@ bool ForEachMarkedRun(const SectorBitmap& marked, Visit visit)
     return true;
 }
 
-// Checks the sectors of a piece on two cores: a helper thread takes the
-// second half while the caller does the first. The checks land in a fixed
-// array and are counted in LBA order afterwards, so the tally is the same
-// as a single pass would give.
+// Checks the sectors of a piece on two cores while the caller also reads
+// the next piece: the helper thread starts on the piece at once, the caller
+// joins in once its read is done, both taking small runs of sectors from a
+// shared cursor. The checks land in a fixed array and are counted in LBA
+// order afterwards, so the tally is the same as a single pass would give.
 class TwoCoreChecker {
 public:
     TwoCoreChecker() : helper_([this] { Serve(); }) {}
@@ -53,40 +55,51 @@ public:
     TwoCoreChecker(const TwoCoreChecker&) = delete;
     TwoCoreChecker& operator=(const TwoCoreChecker&) = delete;
 
-    void Check(const std::uint8_t* sectors, std::size_t count, std::uint64_t firstLba, SectorTally& tally)
+    // Returns what `meanwhile` returned.
+    template <typename Meanwhile>
+    bool Check(const std::uint8_t* sectors, std::size_t count, std::uint64_t firstLba, SectorTally& tally,
+               Meanwhile meanwhile)
     {
-        const std::size_t half = count / 2;
-        job_ = {sectors + half * kSectorSize, count - half, checks_ + half};
+        sectors_ = sectors;
+        count_ = count;
+        next_.store(0, std::memory_order_relaxed);
         go_.release();
-        CheckAll({sectors, half, checks_});
+        const bool result = meanwhile();
+        CheckShare();
         done_.acquire();
         for (std::size_t i = 0; i < count; ++i) CountSector(tally, firstLba + i, checks_[i]);
+        return result;
     }
 
 private:
-    struct Job {
-        const std::uint8_t* sectors = nullptr;
-        std::size_t count = 0;
-        SectorCheck* into = nullptr;
-    };
-    static void CheckAll(const Job& job)
+    static constexpr std::size_t kRun = 16;  // sectors taken from the cursor at a time
+
+    void CheckShare()
     {
-        for (std::size_t i = 0; i < job.count; ++i)
-            job.into[i] = CheckSector(SectorView(job.sectors + i * kSectorSize, kSectorSize));
+        for (;;) {
+            const std::size_t first = next_.fetch_add(kRun, std::memory_order_relaxed);
+            if (first >= count_) return;
+            const std::size_t end = std::min(first + kRun, count_);
+            for (std::size_t i = first; i < end; ++i)
+                checks_[i] = CheckSector(SectorView(sectors_ + i * kSectorSize, kSectorSize));
+        }
     }
     void Serve()
     {
         for (;;) {
             go_.acquire();
             if (quit_) return;
-            CheckAll(job_);
+            CheckShare();
             done_.release();
         }
     }
 
     SectorCheck checks_[kPieceSectors];
-    Job job_;
-    bool quit_ = false;  // written before go_ is released, read after it is acquired
+    // Written before go_ is released, read after it is acquired.
+    const std::uint8_t* sectors_ = nullptr;
+    std::size_t count_ = 0;
+    bool quit_ = false;
+    std::atomic<std::size_t> next_{0};
     std::binary_semaphore go_{0}, done_{0};
     std::thread helper_;  // last: starts once everything it uses exists
 };
@@ -120,12 +133,27 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
         scan.error = image.LastError();
         return scan;
     };
+    if (twoCores) {
+        // Two pieces: one being checked while the next is read.
+        std::vector<std::uint8_t> next(piece.size());
+        if (sectors > 0 && !ReadSectors(image, 0, std::min(kPieceSectors, sectors), piece.data())) return fail();
+        for (std::uint64_t lba = 0; lba < sectors;) {
+            const std::uint64_t count = std::min(kPieceSectors, sectors - lba);
+            const std::uint64_t nextCount = std::min(kPieceSectors, sectors - lba - count);
+            const bool read = twoCores->Check(piece.data(), count, lba, scan.tally, [&] {
+                return nextCount == 0 || ReadSectors(image, lba + count, nextCount, next.data());
+            });
+            lba += count;
+            observer.Step(At(lba), total);
+            if (!read) return fail();
+            piece.swap(next);
+        }
+        return scan;  // a check alone never fixes, so there is nothing to flush
+    }
     for (std::uint64_t lba = 0; lba < sectors;) {
         const std::uint64_t count = std::min(kPieceSectors, sectors - lba);
         if (!ReadSectors(image, lba, count, piece.data())) return fail();
-        if (twoCores) {
-            twoCores->Check(piece.data(), count, lba, scan.tally);
-        } else if (!fix) {
+        if (!fix) {
             scanner.Scan({piece.data(), count * kSectorSize});
         } else {
             // Sector by sector, so that only a repaired sector is written back.
@@ -138,7 +166,7 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
         lba += count;
         observer.Step(At(lba), total);
     }
-    if (!twoCores) scan.tally = scanner.Tally();
+    scan.tally = scanner.Tally();
     if (scan.tally.fixed > 0 && !image.SyncData()) return fail();
     return scan;
 }

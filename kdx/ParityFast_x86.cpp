@@ -137,23 +137,36 @@ __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool z
     const auto dataRow = [&](std::size_t r) { return r == 0 ? row(0) : rows + r * kRowBytes; };
 
     // P: lanes 86-95 pick up the next row's bytes and are masked off below.
-    __m256i sum[kRowVectors], first[kRowVectors];
-    for (std::size_t v = 0; v < kRowVectors; ++v) sum[v] = first[v] = _mm256_setzero_si256();
+    __m256i sum0 = _mm256_setzero_si256(), sum1 = sum0, sum2 = sum0;
+    __m256i first0 = sum0, first1 = sum0, first2 = sum0;
     for (std::size_t r = 0; r < kDataRows; ++r) {
         const __m256i low = Table(kPWeights[r].low), high = Table(kPWeights[r].high);
-        for (std::size_t v = 0; v < kRowVectors; ++v) {
-            const __m256i x = Load(dataRow(r) + 32 * v);
-            sum[v] = _mm256_xor_si256(sum[v], x);
-            first[v] = _mm256_xor_si256(first[v], Times(x, low, high));
-        }
+        const std::uint8_t* bytes = dataRow(r);
+        const __m256i x0 = Load(bytes), x1 = Load(bytes + 32), x2 = Load(bytes + 64);
+        sum0 = _mm256_xor_si256(sum0, x0);
+        sum1 = _mm256_xor_si256(sum1, x1);
+        sum2 = _mm256_xor_si256(sum2, x2);
+        first0 = _mm256_xor_si256(first0, Times(x0, low, high));
+        first1 = _mm256_xor_si256(first1, Times(x1, low, high));
+        first2 = _mm256_xor_si256(first2, Times(x2, low, high));
     }
-    for (std::size_t v = 0; v < kRowVectors; ++v) {
-        const __m256i used = Load(kRowMask.data() + 32 * v);
-        Store(row(1) + 32 * v, _mm256_and_si256(first[v], used));
-        Store(row(2) + 32 * v, _mm256_and_si256(_mm256_xor_si256(sum[v], first[v]), used));
-    }
-    std::memcpy(p, row(1), kRowBytes);
-    std::memcpy(p + kRowBytes, row(2), kRowBytes);
+    // P to the caller and to the scratch rows Q reads; lanes 86-95 must read as zero there.
+    const __m256i used = Load(kRowMask.data() + 64);  // the first two vectors are all used
+    const __m256i second0 = _mm256_xor_si256(sum0, first0), second1 = _mm256_xor_si256(sum1, first1);
+    const __m256i last0 = _mm256_and_si256(first2, used);
+    const __m256i last1 = _mm256_and_si256(_mm256_xor_si256(sum2, first2), used);
+    Store(p, first0);
+    Store(p + 32, first1);
+    Store(p + kRowBytes, second0);
+    Store(p + kRowBytes + 32, second1);
+    Store(row(1), first0);
+    Store(row(1) + 32, first1);
+    Store(row(1) + 64, last0);
+    Store(row(2), second0);
+    Store(row(2) + 32, second1);
+    Store(row(2) + 64, last1);
+    std::memcpy(p + 64, row(1) + 64, kRowBytes - 64);
+    std::memcpy(p + kRowBytes + 64, row(2) + 64, kRowBytes - 64);
 
     // Q as in PortableParity: the straight runs of rows t mod 26, t = 0 .. 67,
     // summed and folded with alpha; lanes 52-63 are not used.

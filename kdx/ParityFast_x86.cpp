@@ -38,6 +38,13 @@ constexpr RunMasks MakeRunMasks()
 
 constexpr RunMasks kRunMasks = MakeRunMasks();
 
+// The first step with a lane of 0-31 inside its row (2t - 50 + 31 >= 0), and
+// the last with a lane of 32-51 inside (2t - 50 + 32 <= 85).
+constexpr std::size_t kFirstStepLow = 10, kLastStepHigh = 51;
+static_assert(2 * kFirstStepLow + 31 >= 2 * (kRows - 1) && 2 * (kFirstStepLow - 1) + 31 < 2 * (kRows - 1));
+static_assert(2 * kLastStepHigh + 32 < 2 * (kRows - 1) + kRowBytes &&
+              2 * (kLastStepHigh + 1) + 32 >= 2 * (kRows - 1) + kRowBytes);
+
 // Lanes 0-85 of a row read as three vectors.
 constexpr std::array<std::uint8_t, 32 * kRowVectors> MakeRowMask()
 {
@@ -83,14 +90,17 @@ constexpr Nibbles kByInverse3 = NibblesOf(InverseOf3());
 // Q lane u holds code word j = 25 - u/2, whose first parity byte is
 // (sum + fold * alpha^(j-23)) / (alpha + 1). The factor differs from lane to
 // lane, so the fold is multiplied bit by bit: mask i has the lanes whose
-// factor alpha^(j-23) / (alpha + 1) has bit i.
+// factor alpha^(j-23) / (alpha + 1) has bit i. Lanes 32-63 stop folding
+// after step kLastStepHigh: their factor also makes up for the alpha of
+// each step left out.
 using LaneMasks = std::array<std::array<std::uint8_t, 64>, 8>;
 constexpr LaneMasks MakeQMasks()
 {
     LaneMasks m{};
     for (std::size_t u = 0; u < kQLanes; ++u) {
         const std::size_t j = kRows - 1 - u / 2;
-        const std::uint8_t factor = Multiply(AlphaPower(static_cast<unsigned>(255 + j - 23)), InverseOf3());
+        const unsigned skipped = u < 32 ? 0 : static_cast<unsigned>(kSteps - 1 - kLastStepHigh);
+        const std::uint8_t factor = Multiply(AlphaPower(static_cast<unsigned>(255 + j - 23) + skipped), InverseOf3());
         for (std::size_t bit = 0; bit < 8; ++bit) m[bit][u] = (factor >> bit & 1) != 0 ? 0xFF : 0x00;
     }
     return m;
@@ -124,6 +134,23 @@ __attribute__((target("avx2"))) inline __m256i TimesAlpha(__m256i x)
 {
     const __m256i carry = _mm256_cmpgt_epi8(_mm256_setzero_si256(), x);  // top bit set
     return _mm256_xor_si256(_mm256_add_epi8(x, x), _mm256_and_si256(carry, _mm256_set1_epi8(0x1D)));
+}
+
+// Step t of the Q fold for the lanes of vector v.
+__attribute__((target("avx2"))) inline void QStep(const std::uint8_t* run, std::size_t t, std::size_t v, __m256i& sum,
+                                                  __m256i& fold)
+{
+    const __m256i x = _mm256_and_si256(Load(run + 32 * v), Load(kRunMasks[t].data() + 32 * v));
+    sum = _mm256_xor_si256(sum, x);
+    fold = _mm256_xor_si256(TimesAlpha(fold), x);
+}
+
+// The 16 two-byte words of x in the opposite order.
+__attribute__((target("avx2"))) inline __m256i WordsBackwards(__m256i x)
+{
+    const __m256i order = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1,  //
+                                           14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(x, order), 0x4E);
 }
 
 __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool zeroHeader, std::uint8_t* p,
@@ -169,34 +196,43 @@ __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool z
     std::memcpy(p + kRowBytes + 64, row(2) + 64, kRowBytes - 64);
 
     // Q as in PortableParity: the straight runs of rows t mod 26, t = 0 .. 67,
-    // summed and folded with alpha; lanes 52-63 are not used.
+    // summed and folded with alpha; lanes 52-63 are not used. Lanes 0-31 have
+    // nothing before step kFirstStepLow, lanes 32-51 nothing after step
+    // kLastStepHigh: those steps are left out (see MakeQMasks).
     __m256i qSum[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     __m256i fold[2] = {_mm256_setzero_si256(), _mm256_setzero_si256()};
-    for (std::size_t t = 0; t < kSteps; ++t) {
+    const auto runOf = [&](std::size_t t) {
         const std::size_t r = t % kRows;
-        const std::uint8_t* run = (r < kDataRows ? dataRow(r) : row(r - kDataRows + 1)) + 2 * t - 2 * (kRows - 1);
-        for (std::size_t v = 0; v < 2; ++v) {
-            const __m256i x = _mm256_and_si256(Load(run + 32 * v), Load(kRunMasks[t].data() + 32 * v));
-            qSum[v] = _mm256_xor_si256(qSum[v], x);
-            fold[v] = _mm256_xor_si256(TimesAlpha(fold[v]), x);
-        }
+        return (r < kDataRows ? dataRow(r) : row(r - kDataRows + 1)) + 2 * t - 2 * (kRows - 1);
+    };
+    for (std::size_t t = 0; t < kFirstStepLow; ++t) QStep(runOf(t), t, 1, qSum[1], fold[1]);
+    for (std::size_t t = kFirstStepLow; t <= kLastStepHigh; ++t) {
+        const std::uint8_t* run = runOf(t);
+        QStep(run, t, 0, qSum[0], fold[0]);
+        QStep(run, t, 1, qSum[1], fold[1]);
     }
+    for (std::size_t t = kLastStepHigh + 1; t < kSteps; ++t) QStep(runOf(t), t, 0, qSum[0], fold[0]);
     const __m256i low = Table(kByInverse3.low), high = Table(kByInverse3.high);
-    alignas(32) std::uint8_t q0[64], q1[64];
+    __m256i q0[2], q1[2];
     for (std::size_t v = 0; v < 2; ++v) {
-        __m256i q0v = Times(qSum[v], low, high);
+        q0[v] = Times(qSum[v], low, high);
         __m256i power = fold[v];
         for (std::size_t bit = 0; bit < 8; ++bit, power = TimesAlpha(power))
-            q0v = _mm256_xor_si256(q0v, _mm256_and_si256(power, Load(kQMasks[bit].data() + 32 * v)));
-        Store(q0 + 32 * v, q0v);
-        Store(q1 + 32 * v, _mm256_xor_si256(qSum[v], q0v));
+            q0[v] = _mm256_xor_si256(q0[v], _mm256_and_si256(power, Load(kQMasks[bit].data() + 32 * v)));
+        q1[v] = _mm256_xor_si256(qSum[v], q0[v]);
     }
     // Lanes count the code words backwards; the sector stores them forwards.
-    for (std::size_t j = 0; j < kRows; ++j) {
-        const std::size_t u = 2 * (kRows - 1 - j);
-        std::memcpy(q + 2 * j, q0 + u, 2);
-        std::memcpy(q + kQLanes + 2 * j, q1 + u, 2);
+    // Reversed word by word, lane u lands at 62 - u (for an even u), so
+    // word j (lane 50 - 2j) at 12 + 2j.
+    alignas(32) std::uint8_t reversed[2][64];
+    for (std::size_t k = 0; k < 2; ++k) {
+        const __m256i* words = k == 0 ? q0 : q1;
+        Store(reversed[k], WordsBackwards(words[1]));
+        Store(reversed[k] + 32, WordsBackwards(words[0]));
     }
+    constexpr std::size_t kFirstWord = 64 - kQLanes;
+    std::memcpy(q, reversed[0] + kFirstWord, kQLanes);
+    std::memcpy(q + kQLanes, reversed[1] + kFirstWord, kQLanes);
 }
 
 }  // namespace

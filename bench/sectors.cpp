@@ -10,7 +10,7 @@
 //       sectors (~1 MiB): the floor
 //   bench-sectors check IMAGE
 //       the check of mendrix-cli sectors (kdx::ScanImage: the same reads,
-//       each piece checked on two cores); prints "sectors=N" and "wrong=N"
+//       each piece checked on two cores while the next is read); prints "sectors=N" and "wrong=N"
 //
 // Prints "work_s=SECONDS" (the time inside the process) and exits 0, or a
 // reason on standard error and exits 1.

@@ -25,7 +25,12 @@ constexpr std::array<std::uint8_t, 256> MakeDivideBy3()
     return t;
 }
 
-constexpr std::array<std::uint8_t, 256> kDivideBy3 = MakeDivideBy3();
+// Built once at first use: too many steps for some compilers' constant evaluation.
+const std::array<std::uint8_t, 256>& DivideBy3()
+{
+    static const std::array<std::uint8_t, 256> table = MakeDivideBy3();
+    return table;
+}
 
 // x * alpha^(j-25) for the Q code word j: the weight its fold still lacks
 // (see PortableParity).
@@ -39,7 +44,11 @@ constexpr QWeights MakeQWeights()
     return t;
 }
 
-constexpr QWeights kQWeights = MakeQWeights();
+const QWeights& QWeightTable()
+{
+    static const QWeights table = MakeQWeights();
+    return table;
+}
 
 // The two parity bytes of one code word whose check equations are
 //   sum(v[i]) = 0  and  sum(alpha^(n-1-i) * v[i]) = 0,  i = 0 .. n-1,
@@ -50,8 +59,9 @@ constexpr QWeights kQWeights = MakeQWeights();
 void SolveParity(const std::uint8_t* sum, const std::uint8_t* horner, std::size_t lanes, std::uint8_t* p0,
                  std::uint8_t* p1)
 {
+    const std::array<std::uint8_t, 256>& divideBy3 = DivideBy3();
     for (std::size_t k = 0; k < lanes; ++k) {
-        const std::uint8_t first = kDivideBy3[sum[k] ^ Times2(Times2(horner[k]))];
+        const std::uint8_t first = divideBy3[sum[k] ^ Times2(Times2(horner[k]))];
         p0[k] = first;
         p1[k] = sum[k] ^ first;
     }
@@ -102,11 +112,12 @@ void PortableParity(const std::uint8_t* rows, bool zeroHeader, std::uint8_t* p, 
     }
     std::uint8_t qSum[kQLanes];
     std::uint8_t qHorner[kQLanes];
+    const QWeights& qWeights = QWeightTable();
     for (std::size_t j = 0; j < kRows; ++j)
         for (std::size_t b = 0; b < 2; ++b) {
             const std::size_t u = 2 * (kRows - 1 - j) + b;
             qSum[2 * j + b] = sumU[u];
-            qHorner[2 * j + b] = kQWeights[j][foldU[u]];
+            qHorner[2 * j + b] = qWeights[j][foldU[u]];
         }
     SolveParity(qSum, qHorner, kQLanes, q, q + kQLanes);
 }

@@ -164,12 +164,19 @@ __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool z
     const auto dataRow = [&](std::size_t r) { return r == 0 ? row(0) : rows + r * kRowBytes; };
 
     // P: lanes 86-95 pick up the next row's bytes and are masked off below.
-    __m256i sum0 = _mm256_setzero_si256(), sum1 = sum0, sum2 = sum0;
-    __m256i first0 = sum0, first1 = sum0, first2 = sum0;
+    __m256i sum0 = _mm256_setzero_si256();
+    __m256i sum1 = sum0;
+    __m256i sum2 = sum0;
+    __m256i first0 = sum0;
+    __m256i first1 = sum0;
+    __m256i first2 = sum0;
     for (std::size_t r = 0; r < kDataRows; ++r) {
-        const __m256i low = Table(kPWeights[r].low), high = Table(kPWeights[r].high);
+        const __m256i low = Table(kPWeights[r].low);
+        const __m256i high = Table(kPWeights[r].high);
         const std::uint8_t* bytes = dataRow(r);
-        const __m256i x0 = Load(bytes), x1 = Load(bytes + 32), x2 = Load(bytes + 64);
+        const __m256i x0 = Load(bytes);
+        const __m256i x1 = Load(bytes + 32);
+        const __m256i x2 = Load(bytes + 64);
         sum0 = _mm256_xor_si256(sum0, x0);
         sum1 = _mm256_xor_si256(sum1, x1);
         sum2 = _mm256_xor_si256(sum2, x2);
@@ -179,7 +186,8 @@ __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool z
     }
     // P to the caller and to the scratch rows Q reads; lanes 86-95 must read as zero there.
     const __m256i used = Load(kRowMask.data() + 64);  // the first two vectors are all used
-    const __m256i second0 = _mm256_xor_si256(sum0, first0), second1 = _mm256_xor_si256(sum1, first1);
+    const __m256i second0 = _mm256_xor_si256(sum0, first0);
+    const __m256i second1 = _mm256_xor_si256(sum1, first1);
     const __m256i last0 = _mm256_and_si256(first2, used);
     const __m256i last1 = _mm256_and_si256(_mm256_xor_si256(sum2, first2), used);
     Store(p, first0);
@@ -212,8 +220,10 @@ __attribute__((target("avx2"))) void ParityAvx2(const std::uint8_t* rows, bool z
         QStep(run, t, 1, qSum[1], fold[1]);
     }
     for (std::size_t t = kLastStepHigh + 1; t < kSteps; ++t) QStep(runOf(t), t, 0, qSum[0], fold[0]);
-    const __m256i low = Table(kByInverse3.low), high = Table(kByInverse3.high);
-    __m256i q0[2], q1[2];
+    const __m256i low = Table(kByInverse3.low);
+    const __m256i high = Table(kByInverse3.high);
+    __m256i q0[2];
+    __m256i q1[2];
     for (std::size_t v = 0; v < 2; ++v) {
         q0[v] = Times(qSum[v], low, high);
         __m256i power = fold[v];

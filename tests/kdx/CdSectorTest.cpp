@@ -183,8 +183,9 @@ TEST(CdSectorTest, PortableAndVectorParityBothSatisfyTheCheckEquations)
         Bytes portable = s, vector = s;
         kdx::detail::PortableParity(s.data() + 12, zeroHeader, portable.data() + 2076, portable.data() + 2248);
         EXPECT_TRUE(ParityChecks(portable, zeroHeader)) << round;
-        if (kdx::detail::FastParity(s.data() + 12, zeroHeader, vector.data() + 2076, vector.data() + 2248))
+        if (kdx::detail::FastParity(s.data() + 12, zeroHeader, vector.data() + 2076, vector.data() + 2248)) {
             EXPECT_EQ(vector, portable) << round;
+        }
     }
 }
 

@@ -16,19 +16,6 @@ namespace cli {
 namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 extern "C" void OnInterrupt(int) { gInterrupted = 1; }
-
-// Keeps the figures for the bar and lets the terminal backend pump.
-class MakeObserver final : public kdx::Observer {
-public:
-    void Step(std::int64_t done, std::int64_t total) override
-    {
-        done_ = done;
-        total_ = total;
-        platform::ProcessMessages();
-    }
-    std::int64_t done_ = 0;
-    std::int64_t total_ = 0;
-};
 }  // namespace
 
 int Make(const MakeOptions& options)
@@ -39,10 +26,10 @@ int Make(const MakeOptions& options)
     // temporary file on the way out instead of leaving it behind.
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    MakeObserver observer;
+    BarObserver observer;
     ui.onTick = [&bar, &observer] {
         if (gInterrupted != 0) platform::Abort();
-        bar.Tick(observer.done_, observer.total_);
+        bar.Tick(observer.done, observer.total);
     };
     ui.beforeMessage = [&bar] { bar.Clear(); };
     const auto error = [](const std::string& text) {

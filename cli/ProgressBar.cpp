@@ -1,5 +1,6 @@
 #include "cli/ProgressBar.h"
 
+#include "platform/Services.h"
 #include "platform/console/Terminal.h"
 
 #include <algorithm>
@@ -73,6 +74,13 @@ void ProgressBar::Clear()
     std::fputs("\r\033[K", out_);
     std::fflush(out_);
     shown_ = false;
+}
+
+void BarObserver::Step(std::int64_t doneNow, std::int64_t totalNow)
+{
+    done = doneNow;
+    total = totalNow;
+    platform::ProcessMessages();
 }
 
 bool ProgressWanted(bool quiet) { return !quiet && platform::console::IsTerminal(stderr); }

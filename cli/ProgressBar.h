@@ -3,6 +3,8 @@
 // times a second at most, and taken off again before any other output.
 #pragma once
 
+#include "kdx/Observer.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -41,6 +43,15 @@ private:
     std::int64_t startDone_ = 0;
     Clock::time_point start_{};
     Clock::time_point last_{};
+};
+
+// Keeps a long operation's figures for the bar and lets the terminal
+// backend pump, which draws the bar when it is due.
+class BarObserver final : public kdx::Observer {
+public:
+    void Step(std::int64_t done, std::int64_t total) override;
+    std::int64_t done = 0;
+    std::int64_t total = 0;
 };
 
 // True when a bar is wanted: standard error is a terminal and not quiet.

@@ -20,18 +20,6 @@ namespace {
 
 using std::to_string;
 
-class BarObserver final : public kdx::Observer {
-public:
-    void Step(std::int64_t done, std::int64_t total) override
-    {
-        done_ = done;
-        total_ = total;
-        platform::ProcessMessages();
-    }
-    std::int64_t done_ = 0;
-    std::int64_t total_ = 0;
-};
-
 void Print(const std::string& label, const std::string& value)
 {
     std::printf("%s\n", commands::Labelled(label, value).c_str());
@@ -87,7 +75,7 @@ int Sectors(const SectorsOptions& options)
     platform::console::ConsoleServices ui(options.answer);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
     BarObserver observer;
-    ui.onTick = [&bar, &observer] { bar.Tick(observer.done_, observer.total_); };
+    ui.onTick = [&bar, &observer] { bar.Tick(observer.done, observer.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
 
     kdx::File image;

@@ -8,8 +8,6 @@
 
 namespace kdx {
 
-enum class SeekOrigin { Begin, Current, End };
-
 // A memory map of an open file, read/write and shared; unmapped on destruction.
 class MappedRegion {
 public:
@@ -60,12 +58,8 @@ public:
     // Closes; false when the system reported an error (the handle is invalid afterwards anyway).
     bool Close();
 
-    // The new position from the start, or -1 when the positioning failed.
-    std::int64_t Seek(std::int64_t offset, SeekOrigin origin);
-    // Reads up to n bytes at the current position, looping over short reads;
-    // the count read (less at the end of the file), or -1 on an error.
-    std::int64_t Read(void* buffer, std::int64_t n);
-    // The same at an explicit position; the file position is not used.
+    // Reads up to n bytes at the position, looping over short reads; the
+    // count read (less at the end of the file), or -1 on an error.
     std::int64_t ReadAt(std::int64_t position, void* buffer, std::int64_t n);
     // Writes all n bytes at the position; false on an error or a short write.
     bool WriteAt(std::int64_t position, const void* buffer, std::int64_t n);

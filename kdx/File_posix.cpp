@@ -99,31 +99,6 @@ bool File::Close()
     return rc == 0;
 }
 
-std::int64_t File::Seek(std::int64_t offset, SeekOrigin origin)
-{
-    const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
-    const off_t pos = lseek(fd_, static_cast<off_t>(offset), whence);
-    if (pos < 0) lastError_ = errno;
-    return pos < 0 ? -1 : static_cast<std::int64_t>(pos);
-}
-
-std::int64_t File::Read(void* buffer, std::int64_t n)
-{
-    auto* p = static_cast<char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        const ssize_t got = ::read(fd_, p + done, static_cast<std::size_t>(n - done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            lastError_ = errno;
-            return -1;
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
 std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 {
     if (position < 0) return -1;

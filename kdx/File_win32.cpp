@@ -138,38 +138,8 @@ bool File::Close()
     return ok;
 }
 
-std::int64_t File::Seek(std::int64_t offset, SeekOrigin origin)
-{
-    const DWORD method = origin == SeekOrigin::Begin ? FILE_BEGIN : origin == SeekOrigin::Current ? FILE_CURRENT
-                                                                                                  : FILE_END;
-    LARGE_INTEGER distance{};
-    distance.QuadPart = offset;
-    LARGE_INTEGER now{};
-    if (SetFilePointerEx(AsHandle(fd_), distance, &now, method) == 0) {
-        lastError_ = LastSystemError();
-        return -1;
-    }
-    return now.QuadPart;
-}
-
-std::int64_t File::Read(void* buffer, std::int64_t n)
-{
-    auto* p = static_cast<char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        DWORD got = 0;
-        if (ReadFile(AsHandle(fd_), p + done, static_cast<DWORD>(std::min(n - done, kChunk)), &got, nullptr) == 0) {
-            lastError_ = LastSystemError();
-            return -1;
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
 // A positioned read on a synchronous handle also moves the file position;
-// every Read of the engine follows its own Seek, so nothing depends on it.
+// every read and write names its own position, so nothing depends on it.
 std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 {
     if (position < 0) return -1;

@@ -63,15 +63,17 @@ TEST(Files, MethodIsByteFiveOrNoneForShortFiles)
     EXPECT_EQ(kdx::ReadMethod(h), -1);
 }
 
-TEST(Files, SeekReportsFailureForNegativePositions)
+TEST(Files, PositionedReadsRefuseNegativePositionsAndStopAtTheEnd)
 {
     TempDir dir;
     const std::string path = dir.File("p");
-    WriteFile(path, Bytes(10, 0));
+    WriteFile(path, Bytes(10, 7));
     kdx::File h;
     ASSERT_TRUE(kdx::OpenReadWrite(h, path));
-    EXPECT_EQ(h.Seek(-1, kdx::SeekOrigin::Begin), -1);
-    EXPECT_EQ(h.Seek(0, kdx::SeekOrigin::End), 10);
+    std::uint8_t buffer[8] = {};
+    EXPECT_EQ(h.ReadAt(-1, buffer, 1), -1);
+    EXPECT_EQ(h.ReadAt(6, buffer, 8), 4);
+    EXPECT_EQ(h.ReadAt(10, buffer, 8), 0);
     EXPECT_EQ(h.Length(), 10);
 }
 

@@ -121,9 +121,9 @@ private slots:
                       for (int i = 0; i < dialog->findChild<QComboBox*>("fileTypeCombo")->count(); ++i)
                           shownFilters += dialog->findChild<QComboBox*>("fileTypeCombo")->itemText(i);
                       dialog->selectNameFilter(dialog->nameFilters()[1]);
-                      dialog->selectFile(path);
-                      // As the Open button does. The dialog may still be reading the folder
-                      // (and clear the name when it is done): choose and ask again until it closes.
+                      // Typed in full into the name box, then Open. Not selectFile(): it leaves
+                      // the box alone once the box has the focus, and the dialog may clear the
+                      // name when it has read the folder; so type and ask again until it closes.
                       auto* retry = new QTimer;
                       const QPointer<QFileDialog> shown(dialog);
                       QObject::connect(retry, &QTimer::timeout, [retry, shown, path] {
@@ -132,13 +132,7 @@ private slots:
                               retry->deleteLater();
                               return;
                           }
-                          // A name the dialog could not find yet gets its warning box: close it, try again.
-                          for (QWidget* w : QApplication::topLevelWidgets())
-                              if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-                                  box->done(QMessageBox::Ok);
-                                  return;
-                              }
-                          shown->selectFile(path);
+                          shown->findChild<QLineEdit*>("fileNameEdit")->setText(path);
                           static_cast<QDialog*>(shown.data())->accept();
                       });
                       retry->start(10);

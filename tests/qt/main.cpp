@@ -17,7 +17,8 @@ QObject* NewServicesTest();
 QObject* NewScrollBarsTest();
 QObject* NewClosingTest();
 
-// The home of the tests: empty, and what lands in it is a fault.
+// The home of the tests: empty, and a file of ours that lands in it (a
+// setting, a dialog's history) is a fault.
 std::filesystem::path TestHome;
 
 int main(int argc, char** argv)
@@ -25,7 +26,11 @@ int main(int argc, char** argv)
     const testsupport::TempDir home;
     TestHome = home.Path();
     qputenv("HOME", home.Path().c_str());
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) qunsetenv(name);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) qunsetenv(name);
+    // Caches are the system's, not ours: fontconfig writes one whenever the
+    // system's font cache is older than a font folder (as right after an install).
+    const testsupport::TempDir cache;
+    qputenv("XDG_CACHE_HOME", cache.Path().c_str());
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::qt::PrepareEnvironment();
     QApplication application(argc, argv);

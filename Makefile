@@ -2,6 +2,7 @@
 BUILD ?= build
 SAN_BUILD ?= build-san
 FUZZ_BUILD ?= build-fuzz
+MUTATE_BUILD ?= build-mutate
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer
 CMAKE_FLAGS ?=
@@ -13,7 +14,7 @@ ifneq ($(CI),)
 CMAKE_FLAGS += -DMENDRIX_WERROR=ON
 endif
 
-.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick install uninstall package
+.PHONY: deps configure build test sanitize tidy fuzz run clean bench bench-quick install uninstall package mutate
 
 # The packages each task adds to building and testing (scripts/install-deps).
 DEPS_FOR ?=
@@ -58,6 +59,12 @@ fuzz: deps
 	@cmake --build $(FUZZ_BUILD)
 	@scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
+# Plants each fault of tests/mutate-faults in a copy of the tree (in MUTATE_BUILD)
+# and runs the tests that could see it; prints a table and the score.
+# FAULTS="name ..." plants only those.
+mutate: deps
+	@scripts/mutate --work $(MUTATE_BUILD) $(FAULTS)
+
 # The benchmark (bench/RESULTS.md): every workload at full size, timed, its
 # figures written into bench/RESULTS.md. bench-quick: ten times smaller, results checked.
 bench: build
@@ -82,7 +89,7 @@ package: build
 	@cd $(BUILD) && ctest --output-on-failure -R '^package$$'
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(MUTATE_BUILD)
 
 # Windows: mendrix.exe and mendrix-cli.exe cross-built with mingw-w64, and
 # the target's tests run under Wine in a prefix of the build's own.

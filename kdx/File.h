@@ -1,6 +1,9 @@
-// Files as the library uses them: plain OS handles with explicit 64-bit
-// positions, opened with no sharing, closed when the object goes.
+// Files as the library uses them: handles of a file system (the system's
+// own by default) with explicit 64-bit positions, opened with no sharing,
+// closed when the object goes.
 #pragma once
+
+#include "kdx/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,15 +22,18 @@ public:
     std::uint8_t* Data() const { return data_; }
     std::int64_t Size() const { return size_; }
     // Writes the mapped pages to the file and waits for it; false when the
-    // system reports an error (errno kept).
+    // system reports an error (LastError says which).
     bool Flush();
-    // Unmaps; false (with errno kept) when the system refused.
+    // Unmaps; false (LastError says why) when the system refused.
     bool Unmap();
+    int LastError() const { return lastError_; }
 
 private:
     friend class File;
+    FileSystem* files_ = nullptr;
     std::uint8_t* data_ = nullptr;
     std::int64_t size_ = 0;
+    int lastError_ = 0;
 };
 
 // Failures a test makes one file report, for the paths a real disk seldom
@@ -37,17 +43,24 @@ struct FileFaults {
     int sync = 0;   // Sync, SyncData
 };
 
+// One open file of a file system: the system's own unless another is handed in.
 class File {
 public:
-    static constexpr int kInvalid = -1;
+    using Handle = FileSystem::Handle;
+    static constexpr Handle kInvalid = FileSystem::kNoHandle;
 
-    File() = default;
+    File() : files_(&SystemFiles()) {}
+    explicit File(FileSystem& files) : files_(&files) {}
     ~File() { Close(); }
     File(const File&) = delete;
     File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
 
-    bool IsOpen() const { return fd_ != kInvalid; }
-    int Native() const { return fd_; }
+    bool IsOpen() const { return handle_ != kInvalid; }
+    Handle Native() const { return handle_; }
+    // The file system this file is opened in, for the files that go with it.
+    FileSystem& System() const { return *files_; }
 
     // Opens an existing file (never a directory) with no sharing. Closes
     // what the handle held before. False, with the handle invalid, on failure.
@@ -88,6 +101,11 @@ public:
     void InjectFaults(const FileFaults* faults) { faults_ = faults; }
 
 private:
+    bool Failed(int error)
+    {
+        lastError_ = error;
+        return false;
+    }
     bool Injected(int error)
     {
         if (error == 0) return false;
@@ -95,7 +113,8 @@ private:
         return true;
     }
 
-    int fd_ = kInvalid;
+    FileSystem* files_;
+    Handle handle_ = kInvalid;
     int lastError_ = 0;
     const FileFaults* faults_ = nullptr;
 };
@@ -109,11 +128,11 @@ bool OpenReadWrite(File& file, const std::string& path);
 std::string SystemErrorText(int error);
 
 // Gives a file a new name, replacing a file of that name. 0, or the error number.
-int RenameFile(const std::string& from, const std::string& to);
+int RenameFile(const std::string& from, const std::string& to, FileSystem& files = SystemFiles());
 // Makes the folder that holds path durable (a rename in it survives a crash).
 // 0, or the error number; 0 also where the system has no such call.
-int SyncFolderOf(const std::string& path);
+int SyncFolderOf(const std::string& path, FileSystem& files = SystemFiles());
 // Removes a file. 0, or the error number.
-int RemoveFile(const std::string& path);
+int RemoveFile(const std::string& path, FileSystem& files = SystemFiles());
 
 }  // namespace kdx

@@ -1,4 +1,4 @@
-// The file routines on POSIX systems.
+// The system's files on POSIX systems.
 #include "kdx/File.h"
 
 #include <array>
@@ -27,202 +27,156 @@ std::string SystemErrorText(int error)
     return ErrorTextOf(strerror_r(error, buffer.data(), buffer.size()), buffer.data());
 }
 
-MappedRegion::~MappedRegion() { Unmap(); }
+namespace {
 
-bool MappedRegion::Flush()
-{
-    if (data_ == nullptr) return true;
-    return msync(data_, static_cast<std::size_t>(size_), MS_SYNC) == 0;
-}
+// The system's calls; an interrupted read or write is tried again.
+class PosixFiles final : public FileSystem {
+public:
+    int Open(const std::string& path, bool writable, Handle& handle) override
+    {
+        // A write past the file size limit must fail with EFBIG rather than end the process.
+        static const bool ignoreFsize = [] { return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }();
+        (void)ignoreFsize;
 
-bool MappedRegion::Unmap()
-{
-    if (data_ == nullptr) return true;
-    const int rc = munmap(data_, static_cast<std::size_t>(size_));
-    data_ = nullptr;
-    size_ = 0;
-    return rc == 0;
-}
-
-bool File::Open(const std::string& path, bool writable)
-{
-    Close();
-    // A write past the file size limit must fail with EFBIG rather than end the process.
-    static const bool ignoreFsize = [] { return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }();
-    (void)ignoreFsize;
-
-    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        lastError_ = errno;
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        lastError_ = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return false;
-    }
-    // No sharing: a file that this or another program holds open stays refused.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ = errno;
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
-}
-
-bool File::Create(const std::string& path)
-{
-    Close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
-        lastError_ = errno;
-        return false;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        return false;
-    }
-    fd_ = fd;
-    return true;
-}
-
-bool File::Close()
-{
-    if (fd_ == kInvalid) return true;
-    const int rc = ::close(fd_);
-    fd_ = kInvalid;
-    if (rc != 0) lastError_ = errno;
-    return rc == 0;
-}
-
-std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
-{
-    if (position < 0) return -1;
-    auto* p = static_cast<char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        const ssize_t got = pread(fd_, p + done, static_cast<std::size_t>(n - done), static_cast<off_t>(position + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            lastError_ = errno;
-            return -1;
+        const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return errno;
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            ::close(fd);
+            return error;
         }
-        if (got == 0) break;
-        done += got;
+        return Hold(fd, nullptr, handle);
     }
-    return done;
-}
 
-bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
-{
-    if (faults_ != nullptr && Injected(faults_->write)) return false;
-    const auto* p = static_cast<const char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        const ssize_t put = pwrite(fd_, p + done, static_cast<std::size_t>(n - done), static_cast<off_t>(position + done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) {
-            lastError_ = errno;
-            return false;
+    int Create(const std::string& path, Handle& handle) override
+    {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0) return errno;
+        return Hold(fd, path.c_str(), handle);
+    }
+
+    int Close(Handle handle) override { return ::close(Fd(handle)) == 0 ? 0 : errno; }
+
+    int Read(Handle handle, std::int64_t position, void* buffer, std::int64_t n, std::int64_t& got) override
+    {
+        auto* p = static_cast<char*>(buffer);
+        got = 0;
+        while (got < n) {
+            const ssize_t r = pread(Fd(handle), p + got, static_cast<std::size_t>(n - got), static_cast<off_t>(position + got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) return errno;
+            if (r == 0) break;
+            got += r;
         }
-        if (put == 0) {
-            lastError_ = ENOSPC;
-            return false;
+        return 0;
+    }
+
+    int Write(Handle handle, std::int64_t position, const void* buffer, std::int64_t n) override
+    {
+        const auto* p = static_cast<const char*>(buffer);
+        std::int64_t done = 0;
+        while (done < n) {
+            const ssize_t put = pwrite(Fd(handle), p + done, static_cast<std::size_t>(n - done), static_cast<off_t>(position + done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) return errno;
+            if (put == 0) return ENOSPC;
+            done += put;
         }
-        done += put;
+        return 0;
     }
-    return true;
-}
 
-bool File::Sync()
-{
-    if (faults_ != nullptr && Injected(faults_->sync)) return false;
-    if (fsync(fd_) == 0) return true;
-    lastError_ = errno;
-    return false;
-}
-
-bool File::SyncData()
-{
-    if (faults_ != nullptr && Injected(faults_->sync)) return false;
-    if (fdatasync(fd_) == 0) return true;
-    lastError_ = errno;
-    return false;
-}
-
-std::int64_t File::Length()
-{
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) {
-        lastError_ = errno;
-        return -1;
+    int Sync(Handle handle, bool dataOnly) override
+    {
+        return (dataOnly ? fdatasync(Fd(handle)) : fsync(Fd(handle))) == 0 ? 0 : errno;
     }
-    return static_cast<std::int64_t>(st.st_size);
-}
 
-bool File::IsSparse() const
-{
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) return true;
-    return static_cast<std::int64_t>(st.st_blocks) * 512 < static_cast<std::int64_t>(st.st_size);
-}
-
-int File::Reserve(std::int64_t offset, std::int64_t length)
-{
-    if (length <= 0) return 0;
-    const int rc = posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(length));
-    if (rc != 0) lastError_ = rc;
-    return rc;
-}
-
-bool File::SetLength(std::int64_t length)
-{
-    if (ftruncate(fd_, static_cast<off_t>(length)) == 0) return true;
-    lastError_ = errno;
-    return false;
-}
-
-bool File::Map(std::int64_t length, MappedRegion& region)
-{
-    region.Unmap();
-    if (length <= 0) return false;
-    void* p = mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
-    if (p == MAP_FAILED) {
-        lastError_ = errno;
-        return false;
+    int Length(Handle handle, std::int64_t& length) override
+    {
+        struct stat st {};
+        if (fstat(Fd(handle), &st) != 0) return errno;
+        length = static_cast<std::int64_t>(st.st_size);
+        return 0;
     }
-    region.data_ = static_cast<std::uint8_t*>(p);
-    region.size_ = length;
-    return true;
-}
 
-std::string File::LastErrorText() const { return SystemErrorText(lastError_); }
+    bool IsSparse(Handle handle) override
+    {
+        struct stat st {};
+        if (fstat(Fd(handle), &st) != 0) return true;
+        return static_cast<std::int64_t>(st.st_blocks) * 512 < static_cast<std::int64_t>(st.st_size);
+    }
 
-bool OpenReadOnly(File& file, const std::string& path) { return file.Open(path, false); }
+    int Reserve(Handle handle, std::int64_t offset, std::int64_t length) override
+    {
+        return posix_fallocate(Fd(handle), static_cast<off_t>(offset), static_cast<off_t>(length));
+    }
 
-bool OpenReadWrite(File& file, const std::string& path) { return file.Open(path, true); }
+    int SetLength(Handle handle, std::int64_t length) override
+    {
+        return ftruncate(Fd(handle), static_cast<off_t>(length)) == 0 ? 0 : errno;
+    }
 
-int RenameFile(const std::string& from, const std::string& to)
+    int Map(Handle handle, std::int64_t length, std::uint8_t*& data) override
+    {
+        void* p = mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE, MAP_SHARED, Fd(handle), 0);
+        if (p == MAP_FAILED) return errno;
+        data = static_cast<std::uint8_t*>(p);
+        return 0;
+    }
+
+    int FlushMap(std::uint8_t* data, std::int64_t length) override
+    {
+        return msync(data, static_cast<std::size_t>(length), MS_SYNC) == 0 ? 0 : errno;
+    }
+
+    int Unmap(std::uint8_t* data, std::int64_t length) override
+    {
+        return munmap(data, static_cast<std::size_t>(length)) == 0 ? 0 : errno;
+    }
+
+    int Rename(const std::string& from, const std::string& to) override
+    {
+        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    }
+
+    int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+    int SyncFolderOf(const std::string& path) override
+    {
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return errno;
+        const int rc = fsync(fd) == 0 ? 0 : errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; the rename stands all the same.
+        return rc == EINVAL ? 0 : rc;
+    }
+
+private:
+    static int Fd(Handle handle) { return static_cast<int>(handle); }
+
+    // No sharing: a file that this or another program holds open stays
+    // refused. A file just created (named by created) goes again when it cannot be held.
+    static int Hold(int fd, const char* created, Handle& handle)
+    {
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(fd);
+            if (created != nullptr) ::unlink(created);
+            return error;
+        }
+        handle = fd;
+        return 0;
+    }
+};
+
+}  // namespace
+
+FileSystem& SystemFiles()
 {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-int RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
-
-int SyncFolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    const int rc = fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    // Some file systems cannot sync a folder; the rename stands all the same.
-    return rc == EINVAL ? 0 : rc;
+    static PosixFiles files;
+    return files;
 }
 
 }  // namespace kdx

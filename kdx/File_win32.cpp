@@ -1,4 +1,4 @@
-// The file routines on Windows: HANDLEs opened with share mode 0, 64-bit
+// The system's files on Windows: HANDLEs opened with share mode 0, 64-bit
 // positioned reads and writes through OVERLAPPED offsets, and UTF-8 paths
 // turned into UTF-16 at every call.
 //
@@ -19,12 +19,6 @@ namespace kdx {
 namespace {
 
 using win32::FilePath;
-
-HANDLE AsHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd)); }
-
-// Windows keeps kernel handles below 2^31 even in 64-bit processes, which is
-// what lets them round-trip through the int the interface hands out.
-int AsInt(HANDLE handle) { return static_cast<int>(reinterpret_cast<std::intptr_t>(handle)); }
 
 int ErrorNumber(DWORD code)
 {
@@ -68,219 +62,178 @@ std::string SystemErrorText(int error)
     return out;
 }
 
-MappedRegion::~MappedRegion() { Unmap(); }
+namespace {
 
-bool MappedRegion::Flush()
-{
-    if (data_ == nullptr) return true;
-    if (FlushViewOfFile(data_, 0) != 0) return true;
-    errno = LastSystemError();
-    return false;
-}
-
-bool MappedRegion::Unmap()
-{
-    if (data_ == nullptr) return true;
-    // The pages go to the file now, so that a later Sync makes them durable.
-    const bool flushed = FlushViewOfFile(data_, 0) != 0;
-    const bool unmapped = UnmapViewOfFile(data_) != 0;
-    if (!flushed || !unmapped) errno = LastSystemError();
-    data_ = nullptr;
-    size_ = 0;
-    return flushed && unmapped;
-}
-
-bool File::Open(const std::string& path, bool writable)
-{
-    Close();
-    const std::wstring name = FilePath(path);
-    const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        lastError_ = ERROR_ACCESS_DENIED;  // what Windows itself answers for a directory
-        return false;
-    }
-    // Windows refuses a read-only file for writing itself; checked here too so
-    // that no emulation or elevated account writes into an image so marked.
-    if (writable && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        lastError_ = ERROR_ACCESS_DENIED;
-        return false;
-    }
-    // Share mode 0: while we hold the file, no other handle opens it.
-    const HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0), 0, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        lastError_ = LastSystemError();
-        return false;
-    }
-    fd_ = AsInt(h);
-    return true;
-}
-
-bool File::Create(const std::string& path)
-{
-    Close();
-    const HANDLE h = CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        lastError_ = LastSystemError();
-        return false;
-    }
-    fd_ = AsInt(h);
-    return true;
-}
-
-bool File::Close()
-{
-    if (fd_ == kInvalid) return true;
-    const bool ok = CloseHandle(AsHandle(fd_)) != 0;
-    fd_ = kInvalid;
-    if (!ok) lastError_ = LastSystemError();
-    return ok;
-}
-
-// A positioned read on a synchronous handle also moves the file position;
-// every read and write names its own position, so nothing depends on it.
-std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
-{
-    if (position < 0) return -1;
-    auto* p = static_cast<char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        OVERLAPPED at = At(position + done);
-        DWORD got = 0;
-        if (ReadFile(AsHandle(fd_), p + done, static_cast<DWORD>(std::min(n - done, kChunk)), &got, &at) == 0) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            lastError_ = LastSystemError();
-            return -1;
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
-}
-
-bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
-{
-    if (faults_ != nullptr && Injected(faults_->write)) return false;
-    const auto* p = static_cast<const char*>(buffer);
-    std::int64_t done = 0;
-    while (done < n) {
-        OVERLAPPED at = At(position + done);
-        DWORD put = 0;
-        if (WriteFile(AsHandle(fd_), p + done, static_cast<DWORD>(std::min(n - done, kChunk)), &put, &at) == 0) {
-            lastError_ = LastSystemError();
-            return false;
-        }
-        if (put == 0) {
-            lastError_ = ENOSPC;
-            return false;
-        }
-        done += put;
-    }
-    return true;
-}
-
-bool File::Sync()
-{
-    if (faults_ != nullptr && Injected(faults_->sync)) return false;
-    if (FlushFileBuffers(AsHandle(fd_)) != 0) return true;
-    lastError_ = LastSystemError();
-    return false;
-}
-
-// Windows has no data-only flush: the whole file's buffers go.
-bool File::SyncData() { return Sync(); }
-
-std::int64_t File::Length()
-{
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(AsHandle(fd_), &size) == 0) {
-        lastError_ = LastSystemError();
-        return -1;
-    }
-    return size.QuadPart;
-}
-
-bool File::IsSparse() const
-{
-    FILE_STANDARD_INFO info{};
-    if (GetFileInformationByHandleEx(AsHandle(fd_), FileStandardInfo, &info, sizeof info) == 0) return true;
-    BY_HANDLE_FILE_INFORMATION attributes{};
-    if (GetFileInformationByHandle(AsHandle(fd_), &attributes) != 0 &&
-        (attributes.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0)
-        return true;
-    return info.AllocationSize.QuadPart < info.EndOfFile.QuadPart;
-}
-
-int File::Reserve(std::int64_t offset, std::int64_t length)
-{
-    if (length <= 0) return 0;
-    const std::int64_t end = offset + length;
-    // Allocation first: a full disk is found here, before any byte is written.
-    FILE_STANDARD_INFO info{};
-    if (GetFileInformationByHandleEx(AsHandle(fd_), FileStandardInfo, &info, sizeof info) == 0) {
-        lastError_ = LastSystemError();
-        return lastError_;
-    }
-    if (info.AllocationSize.QuadPart < end) {
-        FILE_ALLOCATION_INFO allocation{};
-        allocation.AllocationSize.QuadPart = end;
-        if (SetFileInformationByHandle(AsHandle(fd_), FileAllocationInfo, &allocation, sizeof allocation) == 0) {
-            lastError_ = LastSystemError();
-            return lastError_;
-        }
-    }
-    if (info.EndOfFile.QuadPart < end && !SetLength(end)) return lastError_;
-    return 0;
-}
-
-bool File::SetLength(std::int64_t length)
-{
-    // Through the file information, so that the file position stays put.
-    FILE_END_OF_FILE_INFO eof{};
-    eof.EndOfFile.QuadPart = length;
-    if (SetFileInformationByHandle(AsHandle(fd_), FileEndOfFileInfo, &eof, sizeof eof) != 0) return true;
-    lastError_ = LastSystemError();
-    return false;
-}
-
-bool File::Map(std::int64_t length, MappedRegion& region)
-{
-    region.Unmap();
-    if (length <= 0) return false;
-    const auto size = static_cast<std::uint64_t>(length);
-    const HANDLE mapping = CreateFileMappingW(AsHandle(fd_), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
-                                              static_cast<DWORD>(size & 0xFFFFFFFFu), nullptr);
-    if (mapping == nullptr) {
-        lastError_ = LastSystemError();
-        return false;
-    }
-    void* p = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(length));
-    if (p == nullptr) lastError_ = LastSystemError();
-    // The view keeps the mapping alive on its own.
-    CloseHandle(mapping);
-    if (p == nullptr) return false;
-    region.data_ = static_cast<std::uint8_t*>(p);
-    region.size_ = length;
-    return true;
-}
-
-std::string File::LastErrorText() const { return SystemErrorText(lastError_); }
-
-bool OpenReadOnly(File& file, const std::string& path) { return file.Open(path, false); }
-
-bool OpenReadWrite(File& file, const std::string& path) { return file.Open(path, true); }
-
-int RenameFile(const std::string& from, const std::string& to)
-{
-    if (MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+// The system's calls; positioned reads and writes go in pieces of at most kChunk.
+class Win32Files final : public FileSystem {
+public:
+    int Open(const std::string& path, bool writable, Handle& handle) override
+    {
+        const std::wstring name = FilePath(path);
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        // What Windows itself answers for a directory.
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+        // Windows refuses a read-only file for writing itself; checked here too so
+        // that no emulation or elevated account writes into an image so marked.
+        if (writable && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return ERROR_ACCESS_DENIED;
+        // Share mode 0: while we hold the file, no other handle opens it.
+        const HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | (writable ? GENERIC_WRITE : 0), 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastSystemError();
+        handle = AsNumber(h);
         return 0;
-    return LastSystemError();
+    }
+
+    int Create(const std::string& path, Handle& handle) override
+    {
+        const HANDLE h = CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return LastSystemError();
+        handle = AsNumber(h);
+        return 0;
+    }
+
+    int Close(Handle handle) override { return CloseHandle(AsHandle(handle)) != 0 ? 0 : LastSystemError(); }
+
+    // A positioned read on a synchronous handle also moves the file position;
+    // every read and write names its own position, so nothing depends on it.
+    int Read(Handle handle, std::int64_t position, void* buffer, std::int64_t n, std::int64_t& got) override
+    {
+        auto* p = static_cast<char*>(buffer);
+        got = 0;
+        while (got < n) {
+            OVERLAPPED at = At(position + got);
+            DWORD piece = 0;
+            if (ReadFile(AsHandle(handle), p + got, static_cast<DWORD>(std::min(n - got, kChunk)), &piece, &at) == 0) {
+                if (GetLastError() == ERROR_HANDLE_EOF) break;
+                return LastSystemError();
+            }
+            if (piece == 0) break;
+            got += piece;
+        }
+        return 0;
+    }
+
+    int Write(Handle handle, std::int64_t position, const void* buffer, std::int64_t n) override
+    {
+        const auto* p = static_cast<const char*>(buffer);
+        std::int64_t done = 0;
+        while (done < n) {
+            OVERLAPPED at = At(position + done);
+            DWORD put = 0;
+            if (WriteFile(AsHandle(handle), p + done, static_cast<DWORD>(std::min(n - done, kChunk)), &put, &at) == 0)
+                return LastSystemError();
+            if (put == 0) return ENOSPC;
+            done += put;
+        }
+        return 0;
+    }
+
+    // Windows has no data-only flush: the whole file's buffers go.
+    int Sync(Handle handle, bool /*dataOnly*/) override
+    {
+        return FlushFileBuffers(AsHandle(handle)) != 0 ? 0 : LastSystemError();
+    }
+
+    int Length(Handle handle, std::int64_t& length) override
+    {
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(AsHandle(handle), &size) == 0) return LastSystemError();
+        length = size.QuadPart;
+        return 0;
+    }
+
+    bool IsSparse(Handle handle) override
+    {
+        FILE_STANDARD_INFO info{};
+        if (GetFileInformationByHandleEx(AsHandle(handle), FileStandardInfo, &info, sizeof info) == 0) return true;
+        BY_HANDLE_FILE_INFORMATION attributes{};
+        if (GetFileInformationByHandle(AsHandle(handle), &attributes) != 0 &&
+            (attributes.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0)
+            return true;
+        return info.AllocationSize.QuadPart < info.EndOfFile.QuadPart;
+    }
+
+    int Reserve(Handle handle, std::int64_t offset, std::int64_t length) override
+    {
+        const std::int64_t end = offset + length;
+        // Allocation first: a full disk is found here, before any byte is written.
+        FILE_STANDARD_INFO info{};
+        if (GetFileInformationByHandleEx(AsHandle(handle), FileStandardInfo, &info, sizeof info) == 0)
+            return LastSystemError();
+        if (info.AllocationSize.QuadPart < end) {
+            FILE_ALLOCATION_INFO allocation{};
+            allocation.AllocationSize.QuadPart = end;
+            if (SetFileInformationByHandle(AsHandle(handle), FileAllocationInfo, &allocation, sizeof allocation) == 0)
+                return LastSystemError();
+        }
+        return info.EndOfFile.QuadPart < end ? SetLength(handle, end) : 0;
+    }
+
+    int SetLength(Handle handle, std::int64_t length) override
+    {
+        // Through the file information, so that the file position stays put.
+        FILE_END_OF_FILE_INFO eof{};
+        eof.EndOfFile.QuadPart = length;
+        return SetFileInformationByHandle(AsHandle(handle), FileEndOfFileInfo, &eof, sizeof eof) != 0 ? 0
+                                                                                                       : LastSystemError();
+    }
+
+    int Map(Handle handle, std::int64_t length, std::uint8_t*& data) override
+    {
+        const auto size = static_cast<std::uint64_t>(length);
+        const HANDLE mapping = CreateFileMappingW(AsHandle(handle), nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                                                  static_cast<DWORD>(size & 0xFFFFFFFFu), nullptr);
+        if (mapping == nullptr) return LastSystemError();
+        void* p = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(length));
+        const int error = p == nullptr ? LastSystemError() : 0;
+        // The view keeps the mapping alive on its own.
+        CloseHandle(mapping);
+        if (p != nullptr) data = static_cast<std::uint8_t*>(p);
+        return error;
+    }
+
+    int FlushMap(std::uint8_t* data, std::int64_t /*length*/) override
+    {
+        return FlushViewOfFile(data, 0) != 0 ? 0 : LastSystemError();
+    }
+
+    int Unmap(std::uint8_t* data, std::int64_t /*length*/) override
+    {
+        // The pages go to the file now, so that a later Sync makes them durable.
+        const bool flushed = FlushViewOfFile(data, 0) != 0;
+        const int error = flushed ? 0 : LastSystemError();
+        if (UnmapViewOfFile(data) == 0) return LastSystemError();
+        return error;
+    }
+
+    int Rename(const std::string& from, const std::string& to) override
+    {
+        if (MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        return LastSystemError();
+    }
+
+    int Remove(const std::string& path) override
+    {
+        return DeleteFileW(FilePath(path).c_str()) != 0 ? 0 : LastSystemError();
+    }
+
+    // A rename is made durable by the file system's own journal on Windows.
+    int SyncFolderOf(const std::string& /*path*/) override { return 0; }
+
+private:
+    static HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+    static Handle AsNumber(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
+};
+
+}  // namespace
+
+FileSystem& SystemFiles()
+{
+    static Win32Files files;
+    return files;
 }
-
-int RemoveFile(const std::string& path) { return DeleteFileW(FilePath(path).c_str()) != 0 ? 0 : LastSystemError(); }
-
-// A rename is made durable by the file system's own journal on Windows.
-int SyncFolderOf(const std::string&) { return 0; }
 
 }  // namespace kdx

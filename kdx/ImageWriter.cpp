@@ -111,7 +111,7 @@ bool ImageWriter::Flush()
 bool ImageWriter::Finish()
 {
     if (Mapped()) {
-        if (!map_.Flush() || !map_.Unmap()) return Fail(SystemErrorText(errno));
+        if (!map_.Flush() || !map_.Unmap()) return Fail(SystemErrorText(map_.LastError()));
     } else if (!Flush()) {
         return false;
     }

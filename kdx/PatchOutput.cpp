@@ -8,13 +8,16 @@
 
 namespace kdx {
 
-PatchOutput::PatchOutput(std::string target) : target_(std::move(target)) { buffer_.reserve(kBufferSize); }
+PatchOutput::PatchOutput(std::string target, FileSystem& files) : target_(std::move(target)), file_(files)
+{
+    buffer_.reserve(kBufferSize);
+}
 
 PatchOutput::~PatchOutput()
 {
     if (committed_ || tempPath_.empty()) return;
     file_.Close();
-    RemoveFile(tempPath_);
+    RemoveFile(tempPath_, file_.System());
 }
 
 bool PatchOutput::Fail(Failure failure, const std::string& path, int error)
@@ -80,14 +83,14 @@ bool PatchOutput::Commit()
     if (!Flush()) return false;
     if (!file_.Sync()) return Fail(Failure::Write, tempPath_, file_.LastError());
     if (!file_.Close()) return Fail(Failure::Write, tempPath_, file_.LastError());
-    if (const int rc = RenameFile(tempPath_, target_); rc != 0) {
+    if (const int rc = RenameFile(tempPath_, target_, file_.System()); rc != 0) {
         const std::string temp = std::exchange(tempPath_, std::string());
-        RemoveFile(temp);
+        RemoveFile(temp, file_.System());
         return Fail(Failure::Place, target_, rc);
     }
     committed_ = true;
     // The new name must survive a crash as well as the bytes.
-    if (const int rc = SyncFolderOf(target_); rc != 0) return Fail(Failure::Place, target_, rc);
+    if (const int rc = SyncFolderOf(target_, file_.System()); rc != 0) return Fail(Failure::Place, target_, rc);
     return true;
 }
 

@@ -17,7 +17,8 @@ class PatchOutput {
 public:
     static constexpr std::size_t kBufferSize = 1 << 20;
 
-    explicit PatchOutput(std::string target);
+    // The files go through the file system handed in.
+    explicit PatchOutput(std::string target, FileSystem& files = SystemFiles());
     ~PatchOutput();
     PatchOutput(const PatchOutput&) = delete;
     PatchOutput& operator=(const PatchOutput&) = delete;

@@ -2,7 +2,7 @@
 # (a Wine start per test case would cost minutes). Suites that need POSIX
 # processes, resource limits, permissions or mounts stay on Linux.
 add_library(mendrix_testsupport STATIC support/PatchBuilder.cpp support/TempFiles.cpp support/RunProgram_win32.cpp
-  support/RawSectors.cpp)
+  support/RawSectors.cpp support/FaultyFiles.cpp support/MemoryFiles.cpp support/CrashStates.cpp)
 target_include_directories(mendrix_testsupport PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendrix_platform)
 

@@ -3,7 +3,7 @@
 
 #include "commands/ResultTexts.h"
 #include "commands/SectorTexts.h"
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "platform/Abort.h"
 #include "platform/Dispatch.h"
 #include "platform/MemoText.h"
@@ -37,7 +37,7 @@ int Make(const MakeOptions& options)
         return kExitFailed;
     };
 
-    kdx::PatchWriteOptions write;
+    kdx::MakeOptions write;
     write.original = options.original;
     write.modified = options.modified;
     write.patch = options.output;
@@ -54,8 +54,8 @@ int Make(const MakeOptions& options)
     if (encoded == platform::Encoded::Unmappable)
         return error("The description holds characters that Windows-1252 cannot show.");
 
-    kdx::PatchWriteResult result;
-    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::WritePatch(write, observer); });
+    kdx::MakeResult result;
+    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::MakePatch(write, observer); });
     if (outcome == platform::Outcome::Aborted) return error("Interrupted, no patch written.");
     if (outcome == platform::Outcome::Failed) return kExitFailed;
     if (!result.ok()) return error(commands::MakeErrorText(result));

@@ -24,16 +24,16 @@ namespace {
 
 std::string VersionName(int version) { return to_string(version) + ".0"; }
 
-std::string Which(const kdx::PatchWriteResult& r)
+std::string Which(const kdx::MakeResult& r)
 {
     return r.image == kdx::WhichImage::Original ? "original" : "modified";
 }
 
-std::string Reason(const kdx::PatchWriteResult& r) { return kdx::SystemErrorText(r.error); }
+std::string Reason(const kdx::MakeResult& r) { return kdx::SystemErrorText(r.error); }
 
 }  // namespace
 
-std::string MakeErrorText(const kdx::PatchWriteResult& r)
+std::string MakeErrorText(const kdx::MakeResult& r)
 {
     switch (r.status) {
     case MakeStatus::Written: return {};

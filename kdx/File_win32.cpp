@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 namespace kdx {
 
@@ -279,6 +280,13 @@ int RenameFile(const std::string& from, const std::string& to)
 }
 
 int RemoveFile(const std::string& path) { return DeleteFileW(FilePath(path).c_str()) != 0 ? 0 : LastSystemError(); }
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    // The names as UTF-16: a path made from 8-bit text would take it as the ANSI code page.
+    std::error_code ec;
+    return std::filesystem::equivalent(std::filesystem::path(FilePath(a)), std::filesystem::path(FilePath(b)), ec);
+}
 
 // A rename is made durable by the file system's own journal on Windows.
 int SyncFolderOf(const std::string&) { return 0; }

@@ -49,4 +49,57 @@ TEST(ImageSectorsTest, WholeImageScanFindsTheSameSectorsAcrossPieces)
     EXPECT_EQ(kdx::ScanImage(fixed, false, quiet).tally.wrong, 0u);
 }
 
+// The sectors a patch touches, in runs longer than one read (448 sectors):
+// marked 2..999, read as 2..449, 450..897 and 898..999. Wrong sectors on
+// both sides of each seam and at both ends are found and repaired; a wrong
+// sector outside the marks is neither counted nor touched.
+TEST(ImageSectorsTest, TouchedSectorsInRunsLongerThanOneRead)
+{
+    std::vector<RawKind> kinds;
+    const RawKind cycle[] = {RawKind::Mode1, RawKind::Mode2Form1, RawKind::Mode2Form2, RawKind::Audio};
+    for (std::size_t lba = 0; lba < 1000; ++lba) kinds.push_back(cycle[lba % 4]);
+    Bytes mixed = testsupport::RawImage(kinds);
+    for (const std::uint64_t lba : {1, 2, 449, 450, 897, 898, 997}) mixed[lba * kS + 1000] ^= 0x40;
+    testsupport::TempDir dir;
+    testsupport::WriteFile(dir.File("mixed.bin"), mixed);
+    kdx::File file;
+    ASSERT_TRUE(kdx::OpenReadOnly(file, dir.File("mixed.bin")));
+    kdx::SectorBitmap touched(1000);
+    touched.MarkBytes(2 * kS + 100, 997 * kS);
+    ASSERT_EQ(touched.MarkedCount(), 998u);
+
+    kdx::MarkedCheck c = kdx::CheckMarkedSectors(file, touched, false);
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.right, 742u);
+    EXPECT_EQ(c.wrong, 6u);
+    EXPECT_EQ(c.other, 250u);
+    EXPECT_EQ(touched.MarkedCount(), 998u);
+    c = kdx::CheckMarkedSectors(file, touched, true);
+    EXPECT_EQ(c.wrong, 6u);
+    EXPECT_EQ(touched.MarkedCount(), 742u);
+    std::vector<std::uint64_t> unmarked;
+    for (std::uint64_t lba = 0; lba < 1000; ++lba)
+        if (!touched.IsMarked(lba) && lba % 4 != 3) unmarked.push_back(lba);
+    EXPECT_EQ(unmarked, (std::vector<std::uint64_t>{0, 1, 2, 449, 450, 897, 898, 997}));
+
+    Bytes mode1 = testsupport::RawImage(std::vector<RawKind>(1000, RawKind::Mode1));
+    const Bytes right = mode1;
+    // Their EDC (bytes 2064-2067) or P parity (from 2076) spoilt: a repair gives the sector back whole.
+    for (const std::uint64_t lba : {1, 2, 449, 450, 897, 898, 999}) mode1[lba * kS + (lba % 2 == 0 ? 2065 : 2100)] ^= 0x40;
+    testsupport::WriteFile(dir.File("mode1.bin"), mode1);
+    ASSERT_TRUE(kdx::OpenReadWrite(file, dir.File("mode1.bin")));
+    kdx::SectorBitmap all(1000);
+    all.MarkBytes(2 * kS, 998 * kS);
+    const kdx::MarkedRepair repair = kdx::RepairMarkedSectors(file, all);
+    ASSERT_TRUE(repair.ok);
+    EXPECT_EQ(repair.updated, 6u);
+    ASSERT_TRUE(file.Close());
+    const Bytes after = testsupport::ReadFile(dir.File("mode1.bin"));
+    for (std::size_t lba = 0; lba < 1000; ++lba) {
+        const Bytes& expected = lba == 1 ? mode1 : right;
+        EXPECT_TRUE(std::equal(after.begin() + lba * kS, after.begin() + (lba + 1) * kS, expected.begin() + lba * kS))
+            << "LBA " << lba;
+    }
+}
+
 }  // namespace

@@ -73,6 +73,13 @@ std::string MakeErrorText(const kdx::MakeResult& r)
     return {};
 }
 
+std::string MakeWrittenText(const kdx::MakeResult& r, const std::string& path)
+{
+    return "Patch written: version " + VersionName(r.version) + ", " + to_string(r.records) + " records, " +
+           to_string(r.patchDataLength) + " Bytes of patch-data, " + to_string(r.patchLength) + " Bytes in all (" +
+           path + ")";
+}
+
 const char* WalkVerdictName(kdx::WalkVerdict verdict)
 {
     switch (verdict) {

@@ -7,7 +7,7 @@
 // and a full disk is ENOSPC, as on POSIX. SystemErrorText maps them back.
 #include "kdx/File.h"
 
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
@@ -19,7 +19,7 @@ namespace kdx {
 
 namespace {
 
-using win32::FilePath;
+using utf16::FilePath;
 
 HANDLE AsHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd)); }
 
@@ -63,7 +63,7 @@ std::string SystemErrorText(int error)
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (n == 0 || text == nullptr) return "System error " + std::to_string(code);
-    std::string out = win32::Narrow(text);
+    std::string out = utf16::Narrow(text);
     LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) out.pop_back();
     return out;

@@ -2,8 +2,8 @@
 
 #include "platform/Dispatch.h"
 #include "platform/win32/Bitmap.h"
-#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Services.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -30,7 +30,7 @@ HFONT FontOf(const FontDesign& font)
     return CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        static_cast<BYTE>((font.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH) | FF_DONTCARE),
-                       Widen(font.name).c_str());
+                       utf16::Widen(font.name).c_str());
 }
 
 void RegisterClassOnce()
@@ -132,7 +132,7 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
         edits_[control.name] = std::make_unique<Win32Edit>(part->child);
         break;
     case ControlKind::CheckBox: {
-        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, Widen(control.caption).c_str());
+        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, utf16::Widen(control.caption).c_str());
         auto box = std::make_unique<Win32CheckBox>(part->child);
         box->SetEnabled(control.enabled);
         checkBoxes_[control.name] = std::move(box);
@@ -160,7 +160,7 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
         SetWindowLongPtrW(part->child, GWLP_ID, static_cast<LONG_PTR>(parts_.size() + 100));
     }
     if (control.hint != nullptr) {
-        const std::wstring hint = Widen(control.hint);
+        const std::wstring hint = utf16::Widen(control.hint);
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = window_;
@@ -178,7 +178,7 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
     parts_.push_back(std::move(part));
 }
 
-void Win32Window::Show() { SetWindowTextW(window_, Widen(Caption()).c_str()); }
+void Win32Window::Show() { SetWindowTextW(window_, utf16::Widen(Caption()).c_str()); }
 
 Bounds Win32Window::BoundsRect() const
 {
@@ -228,7 +228,7 @@ void Win32Window::Close()
 void Win32Window::AppendSystemMenu(const std::string& text, std::uint32_t command)
 {
     Form::AppendSystemMenu(text, command);
-    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, Widen(text).c_str());
+    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, utf16::Widen(text).c_str());
 }
 
 void Win32Window::AcceptFiles(bool accept)

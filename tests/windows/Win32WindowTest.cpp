@@ -5,10 +5,10 @@
 #include "app/Win32Forms.h"
 #include "desktop/Association.h"
 #include "platform/CommandLine.h"
-#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Services.h"
 #include "tests/support/PatchBuilder.h"
 #include "tests/support/TempFiles.h"
+#include "utf16/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@
 
 namespace {
 
-using platform::win32::Narrow;
-using platform::win32::Widen;
+using utf16::Narrow;
+using utf16::Widen;
 using testsupport::Bytes;
 
 struct SeenBox {

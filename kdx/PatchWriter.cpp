@@ -82,9 +82,10 @@ bool PatchWriter::Record(std::int64_t offset, const std::uint8_t* patched, const
 
 RecordBuilder PatchWriter::Builder()
 {
-    return RecordBuilder(static_cast<unsigned>(layout_->RecordHead()), undo_ ? 2 : 1,
-                         [this](std::int64_t offset, const std::uint8_t* patched, const std::uint8_t* original,
-                                unsigned n) { return Record(offset, patched, original, n); });
+    return {static_cast<unsigned>(layout_->RecordHead()), undo_ ? 2U : 1U,
+            [this](std::int64_t offset, const std::uint8_t* patched, const std::uint8_t* original, unsigned n) {
+                return Record(offset, patched, original, n);
+            }};
 }
 
 bool PatchWriter::EndsLikeTrailer() const

@@ -21,18 +21,19 @@ constexpr std::int64_t kBlockLength = field::kBlockData.size;
 // What the options ask for that the version cannot carry; Written when all fits.
 MakeStatus OptionRefusal(const MakeOptions& o, std::int64_t& number)
 {
-    if (o.version < 1 || o.version > 3) {
+    const VersionLayout* layout = LayoutForVersion(o.version);
+    if (layout == nullptr) {
         number = o.version;
         return MakeStatus::UnknownVersion;
     }
-    if (o.undo && o.version != 3) return MakeStatus::UndoNeedsVersion3;
-    if (o.blockCheck && o.version == 1) return MakeStatus::NoBlockInVersion1;
-    if (o.giImage && o.version != 3) return MakeStatus::GiNeedsVersion3;
+    if (o.undo && !layout->hasFlags) return MakeStatus::UndoNeedsVersion3;
+    if (o.blockCheck && !layout->HoldsBlock(true)) return MakeStatus::NoBlockInVersion1;
+    if (o.giImage && !layout->hasFlags) return MakeStatus::GiNeedsVersion3;
     if (o.description.size() > kDescriptionBytes) {
         number = static_cast<std::int64_t>(o.description.size());
         return MakeStatus::DescriptionTooLong;
     }
-    if (o.dizPath && o.version == 1) return MakeStatus::DizInVersion1;
+    if (o.dizPath && layout->dizLengthBytes == 0) return MakeStatus::DizInVersion1;
     if (SameFile(o.patch, o.original) || SameFile(o.patch, o.modified)) return MakeStatus::PatchIsAnImage;
     return MakeStatus::Written;
 }
@@ -91,14 +92,15 @@ private:
 
 bool Maker::FailWriter()
 {
+    MakeStatus status = MakeStatus::CantWritePatch;
     switch (writer_.Failed()) {
     case PatchWriter::Failure::BeyondReach: return BeyondReach(writer_.Beyond());
-    case PatchWriter::Failure::Create: return FailOn(MakeStatus::CantCreatePatch, writer_.ErrorPath(), writer_.Error());
-    case PatchWriter::Failure::Place: return FailOn(MakeStatus::CantPlacePatch, writer_.ErrorPath(), writer_.Error());
+    case PatchWriter::Failure::Create: status = MakeStatus::CantCreatePatch; break;
+    case PatchWriter::Failure::Place: status = MakeStatus::CantPlacePatch; break;
     case PatchWriter::Failure::Write:
     case PatchWriter::Failure::None: break;
     }
-    return FailOn(MakeStatus::CantWritePatch, writer_.ErrorPath(), writer_.Error());
+    return FailOn(status, writer_.ErrorPath(), writer_.Error());
 }
 
 bool Maker::ReadDizFile()

@@ -41,6 +41,7 @@ ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const Writ
 
     RecordReader reader(patch, format);
     Record record;
+    const bool undo = writes.which == Write::Undo;
     const std::int64_t total = format.end - format.start;
     std::int64_t written = 0;
     for (;;) {
@@ -51,8 +52,7 @@ ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const Writ
             writer.Finish();
             return Failed(ApplyStatus::Damaged, {}, written + 1);
         }
-        const bool undo = writes.which == Write::Undo && record.undo != nullptr;
-        const std::uint8_t* bytes = undo ? record.undo : record.patched;
+        const std::uint8_t* bytes = undo && record.undo != nullptr ? record.undo : record.patched;
         if (!writer.Write(record.offset, bytes, record.count)) {
             std::string reason = writer.ErrorText();
             writer.Finish();

@@ -1,6 +1,6 @@
 #include "kdx/ImageSectors.h"
 
-#include "kdx/PieceChecker.h"
+#include "kdx/SectorStream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +10,7 @@ namespace kdx {
 
 namespace {
 
-constexpr std::uint64_t kPieceSectors = PieceChecker::kMaxSectors;  // ~1 MiB a read
+constexpr std::uint64_t kPieceSectors = SectorStream::kPieceSectors;  // ~1 MiB a read
 constexpr auto kS = static_cast<std::int64_t>(kSectorSize);
 
 std::int64_t At(std::uint64_t lba) { return static_cast<std::int64_t>(lba) * kS; }
@@ -61,31 +61,35 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
         return scan;
     };
     const auto total = At(sectors);
-    // Two pieces: one being checked while the next is read.
-    std::vector<std::uint8_t> piece(kPieceSectors * kSectorSize);
-    std::vector<std::uint8_t> next(piece.size());
-    PieceChecker checker;
-    if (!ReadSectors(image, 0, std::min(kPieceSectors, sectors), piece.data())) return fail();
+    SectorStream stream;
+    std::uint64_t read = 0;  // sectors handed to the stream
+    // The next pieces are read while the helper checks the ones handed before.
+    const auto readAhead = [&] {
+        while (stream.HasRoom() && read < sectors) {
+            const std::uint64_t count = std::min(kPieceSectors, sectors - read);
+            if (!ReadSectors(image, read, count, stream.NextBuffer())) return false;
+            stream.Hand(count);
+            read += count;
+        }
+        return true;
+    };
+    if (!readAhead()) return fail();
     for (std::uint64_t lba = 0; lba < sectors;) {
-        const std::uint64_t count = std::min(kPieceSectors, sectors - lba);
-        const std::uint64_t nextCount = std::min(kPieceSectors, sectors - lba - count);
-        const bool read = checker.Check(piece.data(), count, [&] {
-            return nextCount == 0 || ReadSectors(image, lba + count, nextCount, next.data());
-        });
-        for (std::uint64_t i = 0; i < count; ++i) {
-            const SectorCheck& check = checker.Result(i);
+        const SectorStream::Piece piece = stream.Take();
+        for (std::size_t i = 0; i < piece.count; ++i) {
+            const SectorCheck& check = piece.checks[i];
             CountSector(scan.tally, lba + i, check);
             if (!fix || check.Right()) continue;
             // Only a repaired sector is written back.
-            std::uint8_t* sector = piece.data() + i * kSectorSize;
+            std::uint8_t* sector = piece.bytes + i * kSectorSize;
             if (!RepairSector(SectorBytes(sector, kSectorSize))) continue;
             if (!image.WriteAt(At(lba + i), sector, kS)) return fail();
             ++scan.tally.fixed;
         }
-        lba += count;
+        lba += piece.count;
+        stream.Release();
         observer.Step(At(lba), total);
-        if (!read) return fail();
-        piece.swap(next);
+        if (!readAhead()) return fail();
     }
     if (scan.tally.fixed > 0 && !image.SyncData()) return fail();
     return scan;

@@ -49,7 +49,8 @@ bool Patch::GiImage() const { return layout->hasFlags && HeaderByte(*this, field
 
 bool Patch::BlockCheck() const
 {
-    return layout->HoldsBlock(HeaderByte(*this, field::kBlockCheckFlag) == kBlockCheckOn);
+    // Only a version with flags has the flag byte in its header.
+    return layout->HoldsBlock(layout->hasFlags && HeaderByte(*this, field::kBlockCheckFlag) == kBlockCheckOn);
 }
 
 std::int64_t Patch::BlockPosition() const
@@ -99,8 +100,8 @@ Patch ReadPatch(File& file, const std::string& path, const VersionLayout& layout
     const std::int64_t end = file.Length();
     p.fileLength = end < 0 ? 0 : end;
     // 3.0: any block-check flag but 0 puts the records after the block data.
-    p.headerLength = layout.HoldsBlock(HeaderByte(p, field::kBlockCheckFlag) != 0) ? layout.blockHeader
-                                                                                    : layout.shortHeader;
+    const bool flagged = layout.hasFlags && HeaderByte(p, field::kBlockCheckFlag) != 0;
+    p.headerLength = layout.HoldsBlock(flagged) ? layout.blockHeader : layout.shortHeader;
     p.diz = ReadDizTrailer(file, p.fileLength, p.headerLength, layout.dizLengthBytes);
     p.patchDataLength = p.fileLength - p.diz.nonRecordBytes;
     return p;

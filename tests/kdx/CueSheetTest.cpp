@@ -225,6 +225,7 @@ TEST(CueSheetTest, NamesAreUtf8OrElseWindows1252)
         {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                    // an overlong form is no UTF-8
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},    // nor is a surrogate
         {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                 // nor a cut sequence
+        {"\xE0\x80\xAF", "\xC3\xA0\xE2\x82\xAC\xC2\xAF"},      // nor a slash in three bytes
         {"\x80\x9F\xFF", "\xE2\x82\xAC\xC5\xB8\xC3\xBF"},      // the code page's own 80..9F
         {"\xF4\x90\x80\x80", nullptr},                      // past U+10FFFF, and 90 is undefined
         {"x\x8D", nullptr},
@@ -256,6 +257,7 @@ TEST(CueSheetTest, TellsSheetsFromOtherTextAndImages)
         {"REM a batch file\r\n@echo off\r\n", kdx::ImageKind::Text},
         {"TITLE \"no file\"\n", kdx::ImageKind::Text},
         {"Read me first\nFILE a.bin BINARY\n", kdx::ImageKind::Text},
+        {"REM x\nRead me first\nFILE a.bin BINARY\n", kdx::ImageKind::Text},
         {"TRACK 01 AUDIO\nFILE a.bin BINARY\n", kdx::ImageKind::Text},
         {"FILE\n", kdx::ImageKind::Text},
         {"\xFF\xFE" "F\0I\0L\0E\0", kdx::ImageKind::Text},

@@ -14,7 +14,7 @@ namespace {
 
 // Paths are UTF-8 strings in the program; a plain string would be read in
 // the ANSI code page on Windows.
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path PathOf(const std::string& utf8) { return {std::u8string(utf8.begin(), utf8.end())}; }
 
 std::string TextOf(const fs::path& path)
 {

@@ -2,6 +2,7 @@
 
 #include "kdx/CueNames.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -80,11 +81,10 @@ std::optional<std::int64_t> Time(std::string_view s)
 
 bool Unreadable(std::string_view line)
 {
-    for (const char c : line) {
+    return std::ranges::any_of(line, [](char c) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t') || b == 0x7F) return true;
-    }
-    return false;
+        return (b < 0x20 && b != '\t') || b == 0x7F;
+    });
 }
 
 class SheetReader {

@@ -69,49 +69,52 @@ std::string OneTrack(const std::string& name, const char* mode = "MODE1/2352")
 
 TEST(CueImageTest, LaysTrackFilesOutInOrderAsOneRange)
 {
-    Dump dump;
-    dump.Put("Game (Track 1).bin", 10 * 2352);
-    dump.Put("Game (Track 2).bin", 4 * 2352);
-    dump.Put("Game (Track 3).bin", 3 * 2352);
-    const kdx::CueImageResult r = dump.Read(
-        "FILE \"Game (Track 1).bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
-        "FILE \"Game (Track 2).bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:02\r\n"
-        "FILE \"Game (Track 3).bin\" BINARY\r\n  TRACK 03 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:01\r\n");
-    ASSERT_TRUE(r.ok()) << commands::CueProblemText(r.problem);
-    ASSERT_EQ(r.image.files.size(), 3u);
-    const std::int64_t offsets[] = {0, 23520, 32928};
-    const std::int64_t lengths[] = {23520, 9408, 7056};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::string name = "Game (Track " + std::to_string(i + 1) + ").bin";
-        EXPECT_EQ(r.image.files[i].name, name);
-        EXPECT_TRUE(fs::equivalent(P(r.image.files[i].path), P(dump.In(name))));
-        EXPECT_EQ(r.image.files[i].offset, offsets[i]);
-        EXPECT_EQ(r.image.files[i].length, lengths[i]);
-        EXPECT_FALSE(testsupport::HeldOpen(dump.In(name)));
+    struct File {
+        std::string name;  // on disk, UTF-8
+        std::int64_t length;
+        std::int64_t offset;
+    };
+    const struct {
+        const char* what;
+        std::string sheet;
+        std::vector<File> files;
+        std::int64_t length;
+        std::vector<Placed> tracks;
+    } cases[] = {
+        {"a Mode 1 data track and two audio tracks, one file each",
+         "FILE \"Game (Track 1).bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+         "FILE \"Game (Track 2).bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:02\r\n"
+         "FILE \"Game (Track 3).bin\" BINARY\r\n  TRACK 03 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:01\r\n",
+         {{"Game (Track 1).bin", 23520, 0}, {"Game (Track 2).bin", 9408, 23520}, {"Game (Track 3).bin", 7056, 32928}},
+         39984,
+         {{1, CueMode::Mode1_2352, 0, 0, 10, 0}, {2, CueMode::Audio, 1, 10, 4, 23520}, {3, CueMode::Audio, 2, 14, 3, 32928}}},
+        {"two sector sizes in one file, then a Mode 2 file with a Windows-1252 name",
+         "FILE Disc.bin BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:00:05\n    INDEX 01 00:00:07\n"
+         "FILE \"Caf\xE9 (Track 3).bin\" BINARY\n  TRACK 03 MODE2/2336\n    INDEX 01 00:00:00\n",
+         {{"Disc.bin", 19648, 0}, {"Caf\xC3\xA9 (Track 3).bin", 4672, 19648}},
+         24320,
+         {{1, CueMode::Mode1_2048, 0, 0, 5, 0}, {2, CueMode::Audio, 0, 5, 4, 10240}, {3, CueMode::Mode2_2336, 1, 9, 2, 19648}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Dump dump;
+        for (const File& f : c.files) dump.Put(f.name, static_cast<std::size_t>(f.length));
+        const kdx::CueImageResult r = dump.Read(c.sheet);
+        ASSERT_TRUE(r.ok()) << commands::CueProblemText(r.problem);
+        ASSERT_EQ(r.image.files.size(), c.files.size());
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const File& f = c.files[i];
+            EXPECT_EQ(r.image.files[i].name, f.name);
+            EXPECT_TRUE(fs::equivalent(P(r.image.files[i].path), P(dump.In(f.name))));
+            EXPECT_EQ(r.image.files[i].offset, f.offset);
+            EXPECT_EQ(r.image.files[i].length, f.length);
+            EXPECT_FALSE(testsupport::HeldOpen(dump.In(f.name)));
+        }
+        EXPECT_EQ(r.image.length, c.length);
+        ExpectTracks(r.image, c.tracks);
+        EXPECT_FALSE(testsupport::HeldOpen(dump.In("Game.cue")));
     }
-    EXPECT_EQ(r.image.length, 39984);
-    ExpectTracks(r.image, {{1, CueMode::Mode1_2352, 0, 0, 10, 0},
-                           {2, CueMode::Audio, 1, 10, 4, 23520},
-                           {3, CueMode::Audio, 2, 14, 3, 32928}});
-    EXPECT_FALSE(testsupport::HeldOpen(dump.In("Game.cue")));
-}
-
-TEST(CueImageTest, TracksOfSeveralSizesInOneFileAndAMode2File)
-{
-    Dump dump;
-    dump.Put("Disc.bin", 5 * 2048 + 4 * 2352);
-    dump.Put("Caf\xC3\xA9 (Track 3).bin", 2 * 2336);
-    const kdx::CueImageResult r = dump.Read(
-        "FILE Disc.bin BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
-        "  TRACK 02 AUDIO\n    INDEX 00 00:00:05\n    INDEX 01 00:00:07\n"
-        "FILE \"Caf\xE9 (Track 3).bin\" BINARY\n  TRACK 03 MODE2/2336\n    INDEX 01 00:00:00\n");
-    ASSERT_TRUE(r.ok()) << commands::CueProblemText(r.problem);
-    EXPECT_EQ(r.image.files[1].name, "Caf\xC3\xA9 (Track 3).bin");
-    EXPECT_EQ(r.image.files[1].offset, 19648);
-    EXPECT_EQ(r.image.length, 24320);
-    ExpectTracks(r.image, {{1, CueMode::Mode1_2048, 0, 0, 5, 0},
-                           {2, CueMode::Audio, 0, 5, 4, 10240},
-                           {3, CueMode::Mode2_2336, 1, 9, 2, 19648}});
 }
 
 // Lengths that do not fit the sheet, laid out without a disk.

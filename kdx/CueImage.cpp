@@ -1,6 +1,7 @@
 #include "kdx/CueImage.h"
 
 #include "kdx/File.h"
+#include "kdx/LinkCount.h"
 
 #include <filesystem>
 #include <system_error>
@@ -22,13 +23,14 @@ std::string TextOf(const fs::path& path)
     return {text.begin(), text.end()};
 }
 
-CueImageResult Refused(CueFault fault, int line, const fs::path& path, const std::error_code& error = {})
+CueImageResult Refused(CueFault fault, int line, const fs::path& path, std::string reason = {})
 {
     CueImageResult result;
     result.problem.fault = fault;
     result.problem.line = line;
-    result.problem.path = TextOf(path);
-    if (error) result.problem.reason = error.message();
+    // Shown with the system's own separators, whichever slash the sheet wrote.
+    result.problem.path = TextOf(fs::path(path).make_preferred());
+    result.problem.reason = std::move(reason);
     return result;
 }
 
@@ -44,13 +46,11 @@ CueImageResult ReadSheetBytes(const std::string& cuePath, std::string& bytes)
 {
     std::error_code error;
     const fs::file_status status = fs::status(PathOf(cuePath), error);
-    if (error) return Refused(CueFault::CantReadSheet, 0, PathOf(cuePath), error);
+    if (error) return Refused(CueFault::CantReadSheet, 0, PathOf(cuePath), error.message());
     if (!fs::is_regular_file(status)) return Refused(CueFault::NotAFile, 0, PathOf(cuePath));
     File file;
     const auto failed = [&](int number) {
-        CueImageResult result = Refused(CueFault::CantReadSheet, 0, PathOf(cuePath));
-        result.problem.reason = SystemErrorText(number);
-        return result;
+        return Refused(CueFault::CantReadSheet, 0, PathOf(cuePath), SystemErrorText(number));
     };
     if (!OpenReadOnly(file, cuePath)) return failed(file.LastError());
     const std::int64_t length = file.Length();
@@ -133,9 +133,9 @@ CueImageResult ReadCueImage(const std::string& cuePath)
     const fs::path cue = PathOf(cuePath);
     const fs::path folder = cue.has_parent_path() ? cue.parent_path() : fs::path(".");
     const fs::path root = fs::canonical(folder, error);
-    if (error) return Refused(CueFault::CantCheckFile, 0, folder, error);
+    if (error) return Refused(CueFault::CantCheckFile, 0, folder, error.message());
     const fs::path sheetItself = fs::canonical(cue, error);
-    if (error) return Refused(CueFault::CantCheckFile, 0, cue, error);
+    if (error) return Refused(CueFault::CantCheckFile, 0, cue, error.message());
 
     std::vector<CueImageFile> files;
     for (const CueSheetFile& named : sheet.files) {
@@ -143,10 +143,10 @@ CueImageResult ReadCueImage(const std::string& cuePath)
         const fs::path path = folder / PathOf(named.name);
         const fs::file_status status = fs::status(path, error);
         if (status.type() == fs::file_type::not_found) return Refused(CueFault::FileMissing, line, path);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error);
+        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
         if (!fs::is_regular_file(status)) return Refused(CueFault::NotAFile, line, path);
         const fs::path real = fs::canonical(path, error);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error);
+        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
         if (!Inside(real, root)) return Refused(CueFault::OutsideFolder, line, path);
         if (fs::equivalent(real, sheetItself, error)) return Refused(CueFault::IsTheSheet, line, path);
         for (std::size_t earlier = 0; earlier < files.size(); ++earlier) {
@@ -156,11 +156,12 @@ CueImageResult ReadCueImage(const std::string& cuePath)
             return refused;
         }
         // Another name of the file may lie anywhere: writing it would change a file outside.
-        const std::uintmax_t links = fs::hard_link_count(real, error);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error);
+        int linkError = 0;
+        const std::int64_t links = HardLinkCount(TextOf(real), linkError);
+        if (links < 0) return Refused(CueFault::CantCheckFile, line, path, SystemErrorText(linkError));
         if (links > 1) return Refused(CueFault::HardLinked, line, path);
         const std::uintmax_t length = fs::file_size(real, error);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error);
+        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
         files.push_back({named.name, TextOf(real), 0, static_cast<std::int64_t>(length)});
     }
     return LayOutCueImage(sheet, std::move(files));

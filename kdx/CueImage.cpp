@@ -1,7 +1,7 @@
 #include "kdx/CueImage.h"
 
 #include "kdx/File.h"
-#include "kdx/LinkCount.h"
+#include "kdx/PathTarget.h"
 
 #include <filesystem>
 #include <system_error>
@@ -34,7 +34,7 @@ CueImageResult Refused(CueFault fault, int line, const fs::path& path, std::stri
     return result;
 }
 
-// True when path lies below folder; both are resolved, so a climb shows as "..".
+// True when path lies below folder; both are resolved, so a way out shows as "..".
 bool Inside(const fs::path& path, const fs::path& folder)
 {
     const fs::path relative = path.lexically_relative(folder);
@@ -129,40 +129,37 @@ CueImageResult ReadCueImage(const std::string& cuePath)
     }
     const CueSheet& sheet = parsed.sheet;
 
-    std::error_code error;
     const fs::path cue = PathOf(cuePath);
     const fs::path folder = cue.has_parent_path() ? cue.parent_path() : fs::path(".");
-    const fs::path root = fs::canonical(folder, error);
-    if (error) return Refused(CueFault::CantCheckFile, 0, folder, error.message());
-    const fs::path sheetItself = fs::canonical(cue, error);
-    if (error) return Refused(CueFault::CantCheckFile, 0, cue, error.message());
+    const PathTarget root = ResolvePath(TextOf(folder));
+    if (root.error != 0) return Refused(CueFault::CantCheckFile, 0, folder, SystemErrorText(root.error));
+    const PathTarget sheetItself = ResolvePath(cuePath);
+    if (sheetItself.error != 0) return Refused(CueFault::CantCheckFile, 0, cue, SystemErrorText(sheetItself.error));
 
     std::vector<CueImageFile> files;
     for (const CueSheetFile& named : sheet.files) {
         const int line = named.line;
         const fs::path path = folder / PathOf(named.name);
+        std::error_code error;
         const fs::file_status status = fs::status(path, error);
         if (status.type() == fs::file_type::not_found) return Refused(CueFault::FileMissing, line, path);
         if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
         if (!fs::is_regular_file(status)) return Refused(CueFault::NotAFile, line, path);
-        const fs::path real = fs::canonical(path, error);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
-        if (!Inside(real, root)) return Refused(CueFault::OutsideFolder, line, path);
-        if (fs::equivalent(real, sheetItself, error)) return Refused(CueFault::IsTheSheet, line, path);
+        const PathTarget real = ResolvePath(TextOf(path));
+        if (real.error != 0) return Refused(CueFault::CantCheckFile, line, path, SystemErrorText(real.error));
+        if (!Inside(PathOf(real.path), PathOf(root.path))) return Refused(CueFault::OutsideFolder, line, path);
+        if (fs::equivalent(PathOf(real.path), PathOf(sheetItself.path), error)) return Refused(CueFault::IsTheSheet, line, path);
         for (std::size_t earlier = 0; earlier < files.size(); ++earlier) {
-            if (!fs::equivalent(real, PathOf(files[earlier].path), error)) continue;
+            if (!fs::equivalent(PathOf(real.path), PathOf(files[earlier].path), error)) continue;
             CueImageResult refused = Refused(CueFault::SameFile, line, path);
             refused.problem.number = sheet.files[earlier].line;
             return refused;
         }
         // Another name of the file may lie anywhere: writing it would change a file outside.
-        int linkError = 0;
-        const std::int64_t links = HardLinkCount(TextOf(real), linkError);
-        if (links < 0) return Refused(CueFault::CantCheckFile, line, path, SystemErrorText(linkError));
-        if (links > 1) return Refused(CueFault::HardLinked, line, path);
-        const std::uintmax_t length = fs::file_size(real, error);
+        if (real.links > 1) return Refused(CueFault::HardLinked, line, path);
+        const std::uintmax_t length = fs::file_size(PathOf(real.path), error);
         if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
-        files.push_back({named.name, TextOf(real), 0, static_cast<std::int64_t>(length)});
+        files.push_back({named.name, real.path, 0, static_cast<std::int64_t>(length)});
     }
     return LayOutCueImage(sheet, std::move(files));
 }

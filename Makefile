@@ -3,7 +3,7 @@ BUILD ?= build
 SAN_BUILD ?= build-san
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
-FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer
+FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer cue_sheet_fuzzer
 CMAKE_FLAGS ?=
 ARGS ?=
 # make install: where the programs go; DESTDIR stages the tree elsewhere.

@@ -299,4 +299,6 @@ void QtWindow::OnDropFiles(std::function<void(const std::vector<std::string>&)> 
 
 void QtWindow::OnSysCommand(std::function<void(std::uint32_t)> handler) { onSysCommand_ = std::move(handler); }
 
+void QtWindow::OnCloseQuery(std::function<bool()> handler) { widget_->onCloseQuery = std::move(handler); }
+
 }  // namespace platform::qt

@@ -2,6 +2,7 @@
 
 #include "platform/Dispatch.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -112,6 +113,16 @@ void FormWidget::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     if (!event->spontaneous() && onHidden) onHidden();
+}
+
+void FormWidget::closeEvent(QCloseEvent* event)
+{
+    bool allow = true;
+    if (onCloseQuery) platform::Dispatch([&] { allow = onCloseQuery(); });
+    if (allow)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void FormWidget::dragEnterEvent(QDragEnterEvent* event)

@@ -86,7 +86,7 @@ public:
 };
 
 // A top-level window: reports its first showing, dropped files, context
-// menu requests and its hiding.
+// menu requests, requests to close it and its hiding.
 class FormWidget : public QWidget {
 public:
     FormWidget(QWidget* parent, Qt::WindowFlags flags);
@@ -95,6 +95,8 @@ public:
     std::function<void(const std::vector<std::string>&)> onDropFiles;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onHidden;
+    // Asked at every request to close the window; false keeps it open.
+    std::function<bool()> onCloseQuery;
     // Once, at the first move that finds the window in a frame (a window
     // manager frames a window only after it is on screen).
     Handler onFramed;
@@ -103,6 +105,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

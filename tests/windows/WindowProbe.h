@@ -180,4 +180,14 @@ inline Hint HintAt(HWND window, POINT at)
     return {platform::win32::Narrow(text), hit.ti.rect};
 }
 
+// The default value of a key under HKEY_CLASSES_ROOT, or "<missing>".
+inline std::string RegistryDefault(const wchar_t* path)
+{
+    wchar_t value[1024] = {};
+    DWORD bytes = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path, nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return "<missing>";
+    return platform::win32::Narrow(value);
+}
+
 }  // namespace probe

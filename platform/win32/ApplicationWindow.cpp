@@ -92,6 +92,11 @@ LRESULT ApplicationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SYSCOMMAND:
+        // A click on the task-bar button of the active program minimises it.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            Minimize();
+            return 0;
+        }
         if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(window_)) {
             const LRESULT result = DefWindowProcW(window_, message, wParam, lParam);
             if (main_ != nullptr) ShowWindow(main_, SW_SHOW);

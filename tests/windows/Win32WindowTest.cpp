@@ -49,14 +49,17 @@ TEST_F(Win32WindowTest, TheTaskBarButtonIsTheApplicationsWindowWithTheTitleAndIc
     forms->mainWindow.SetCaption("Patching CD Image now, hold one ...");
     EXPECT_EQ(TextOf(application), "::[ MENDRIX v3.0 ]::");
 
-    // Minimising the main window minimises the application; the task bar brings it back.
-    SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(IsIconic(application));
-    EXPECT_FALSE(IsWindowVisible(main));
-    SendMessageW(application, WM_SYSCOMMAND, SC_RESTORE, 0);
-    Pump();
-    EXPECT_FALSE(IsIconic(application));
-    EXPECT_TRUE(IsWindowVisible(main));
+    // Minimising the main window, or clicking the task-bar button, minimises
+    // the application; the task-bar button brings it back.
+    for (const HWND minimised : {main, application}) {
+        SendMessageW(minimised, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(IsIconic(application));
+        EXPECT_FALSE(IsWindowVisible(main));
+        SendMessageW(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+        Pump();
+        EXPECT_FALSE(IsIconic(application));
+        EXPECT_TRUE(IsWindowVisible(main));
+    }
 
     // An error no command handles: the general error box, captioned with the title.
     services->associate = [](const std::string&, const std::string&) { throw std::runtime_error("Registry full"); };

@@ -24,7 +24,7 @@ add_executable(ui_tests ui/PicturesTest.cpp)
 target_link_libraries(ui_tests PRIVATE mendrix_ui mendrix_jpeg mendrix_fake mendrix_testsupport GTest::gtest_main)
 
 # The main window on the real controls, in process.
-add_executable(win32_window_tests windows/Win32WindowTest.cpp)
+add_executable(win32_window_tests windows/Win32WindowTest.cpp windows/Win32ScalingTest.cpp)
 target_link_libraries(win32_window_tests PRIVATE mendrix_desktop mendrix_testsupport GTest::gtest_main)
 
 # mendrix-cli.exe against the same expected output, errors and status as on Linux.

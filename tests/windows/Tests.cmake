@@ -50,3 +50,31 @@ set(MENDRIX_HOST_CLI ${PROJECT_SOURCE_DIR}/build/bin/mendrix-cli CACHE FILEPATH 
 add_test(NAME cli_parity COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/cli-parity ${MENDRIX_HOST_CLI}
   $<TARGET_FILE:mendrix-cli> ${CMAKE_BINARY_DIR})
 set_tests_properties(cli_parity PROPERTIES TIMEOUT 600)
+
+# The downloads. The shipped programs' headers: hardened, stripped, DLL
+# loading locked; the zip, once make dist-windows has built it.
+add_test(NAME shipped_programs COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-pe ${CMAKE_OBJDUMP}
+  ${MENDRIX_SHIPPED} ${MENDRIX_DIST}/debug)
+add_test(NAME windows_zip COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-zip
+  ${PROJECT_SOURCE_DIR}/dist/${MENDRIX_DIST_NAME}.zip ${MENDRIX_SHIPPED} ${PROJECT_VERSION})
+set_tests_properties(windows_zip PROPERTIES SKIP_RETURN_CODE 77)
+
+# The installer under Wine's msiexec, upgrading from an older version built
+# from the same sources, and window-texts, which reads the window of the
+# program the shell started.
+function(older_installer output)
+  set(PROJECT_VERSION 0.1)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/README-windows.txt.in ${CMAKE_CURRENT_BINARY_DIR}/older/README.txt @ONLY
+    NEWLINE_STYLE CRLF)
+  mendrix_msi(${output} ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/older/README.txt)
+endfunction()
+set(OLDER_MSI ${CMAKE_CURRENT_BINARY_DIR}/older/mendrix-0.1-windows-x64.msi)
+older_installer(${OLDER_MSI})
+add_custom_target(older_msi ALL DEPENDS ${OLDER_MSI})
+add_dependencies(older_msi mendrix-msi)
+add_executable(window_texts windows/WindowTexts.cpp)
+target_link_libraries(window_texts PRIVATE mendrix_kdx)
+target_link_options(window_texts PRIVATE -municode)
+add_test(NAME installer COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-installer ${CMAKE_BINARY_DIR}
+  ${MENDRIX_MSI} ${OLDER_MSI} ${MENDRIX_SHIPPED} $<TARGET_FILE:window_texts> ${PROJECT_VERSION})
+set_tests_properties(installer PROPERTIES TIMEOUT 600)

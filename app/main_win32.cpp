@@ -5,6 +5,7 @@
 #include "desktop/Association.h"
 
 #include "platform/CommandLine.h"
+#include "platform/DllSearch.h"
 #include "platform/Dispatch.h"
 #include "platform/win32/Win32Services.h"
 #include "utf16/Utf16.h"
@@ -19,6 +20,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    platform::LoadDllsFromSystemOnly();
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 namespace platform::win32 {
@@ -106,9 +107,29 @@ std::optional<std::string> Win32Services::OpenFileDialog(const std::string& titl
     return utf16::Narrow(name.data());
 }
 
-void Win32Services::OpenURL(const std::string& url)
+std::string Win32Services::OpenDocument(const std::string& path)
 {
-    ShellExecuteW(nullptr, L"open", utf16::Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::wstring file = utf16::Widen(path);
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    // The system shows nothing of its own on failure: the caller says why.
+    open.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    open.hwnd = GetActiveWindow();
+    open.lpVerb = L"open";
+    open.lpFile = file.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&open)) return {};
+    const DWORD error = GetLastError();
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = text != nullptr ? text : L"";
+    LocalFree(text);
+    // The system's sentence without its full stop and line end.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.' ||
+                               reason.back() == L' '))
+        reason.pop_back();
+    return reason.empty() ? "error " + std::to_string(error) : utf16::Narrow(reason);
 }
 
 }  // namespace platform::win32

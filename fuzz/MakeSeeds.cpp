@@ -6,7 +6,7 @@
 //                        OUT/writer/* (options, texts, image shape, changes)
 #include "fuzz/ApplyInput.h"
 
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "tests/support/PatchBuilder.h"
 
 #include <cstdio>
@@ -162,7 +162,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
     std::vector<std::pair<std::string, Bytes>> out;
     for (int version = 1; version <= 3; ++version) {
         for (const bool extras : {false, true}) {
-            kdx::PatchWriteOptions o;
+            kdx::MakeOptions o;
             o.original = (scratch / "original.bin").string();
             o.modified = (scratch / "modified.bin").string();
             o.patch = (scratch / "made.kdx").string();
@@ -173,7 +173,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
             if (extras && version > 1) o.dizPath = (scratch / "file_id.diz").string();
             std::filesystem::remove(o.patch);
             kdx::NoObserver none;
-            const kdx::PatchWriteResult r = kdx::WritePatch(o, none);
+            const kdx::MakeResult r = kdx::MakePatch(o, none);
             if (!r.ok()) throw std::runtime_error("the writer refused a seed (status " + std::to_string(static_cast<int>(r.status)) + ")");
             std::ifstream f(o.patch, std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

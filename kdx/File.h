@@ -115,5 +115,7 @@ int RenameFile(const std::string& from, const std::string& to);
 int SyncFolderOf(const std::string& path);
 // Removes a file. 0, or the error number.
 int RemoveFile(const std::string& path);
+// True when both names lead to one existing file.
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace kdx

@@ -2,7 +2,7 @@
 // links (its stat says one); the handle of the file itself knows both.
 #include "kdx/PathTarget.h"
 
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
@@ -26,7 +26,7 @@ PathTarget ResolvePath(const std::string& path)
 {
     PathTarget target;
     // Attributes only, shared with everyone: asking must not disturb a program that holds the file.
-    const HANDLE file = CreateFileW(win32::FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+    const HANDLE file = CreateFileW(utf16::FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -47,7 +47,7 @@ PathTarget ResolvePath(const std::string& path)
     }
     CloseHandle(file);
     real.resize(n);
-    target.path = win32::Narrow(Plain(real));
+    target.path = utf16::Narrow(Plain(real));
     target.links = static_cast<std::int64_t>(info.nNumberOfLinks);
     return target;
 }

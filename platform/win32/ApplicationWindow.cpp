@@ -1,6 +1,6 @@
 #include "platform/win32/ApplicationWindow.h"
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 namespace platform::win32 {
 namespace {
@@ -55,7 +55,7 @@ ApplicationWindow::ApplicationWindow(const char* title, UINT dpi)
     // middle of the work area, where minimising and restoring animate.
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    window_ = CreateWindowExW(0, kClassName, Widen(title).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    window_ = CreateWindowExW(0, kClassName, utf16::Widen(title).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               (area.left + area.right) / 2, (area.top + area.bottom) / 2, 0, 0, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

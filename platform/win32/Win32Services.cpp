@@ -1,6 +1,6 @@
 #include "platform/win32/Win32Services.h"
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -48,7 +48,7 @@ ModalResult Win32Services::ShowBox(const char* caption, const std::string& text,
                                    MsgDlgButtons buttons)
 {
     const UINT kind = buttons == MsgDlgButtons::mbOK ? MB_OK : MB_YESNO;
-    switch (showBox(Widen(text), Widen(caption), kind | icon | MB_TASKMODAL)) {
+    switch (showBox(utf16::Widen(text), utf16::Widen(caption), kind | icon | MB_TASKMODAL)) {
     case IDOK: return ModalResult::mrOk;
     case IDYES: return ModalResult::mrYes;
     case IDNO: return ModalResult::mrNo;
@@ -86,12 +86,12 @@ void Win32Services::SetScreenCursor(Cursor cursor)
 std::optional<std::string> Win32Services::OpenFileDialog(const std::string& title, const std::string& filter)
 {
     // "Name|patterns|..." becomes "Name\0patterns\0...\0\0".
-    std::wstring filters = Widen(filter);
+    std::wstring filters = utf16::Widen(filter);
     for (wchar_t& c : filters)
         if (c == L'|') c = L'\0';
     filters.push_back(L'\0');
     filters.push_back(L'\0');
-    const std::wstring caption = Widen(title);
+    const std::wstring caption = utf16::Widen(title);
     std::vector<wchar_t> name(32768, L'\0');  // starts empty every time
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -104,12 +104,12 @@ std::optional<std::string> Win32Services::OpenFileDialog(const std::string& titl
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     filterIndex_ = dialog.nFilterIndex;
-    return Narrow(name.data());
+    return utf16::Narrow(name.data());
 }
 
 std::string Win32Services::OpenDocument(const std::string& path)
 {
-    const std::wstring file = Widen(path);
+    const std::wstring file = utf16::Widen(path);
     SHELLEXECUTEINFOW open{};
     open.cbSize = sizeof open;
     // The system shows nothing of its own on failure: the caller says why.
@@ -129,7 +129,7 @@ std::string Win32Services::OpenDocument(const std::string& path)
     while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.' ||
                                reason.back() == L' '))
         reason.pop_back();
-    return reason.empty() ? "error " + std::to_string(error) : Narrow(reason);
+    return reason.empty() ? "error " + std::to_string(error) : utf16::Narrow(reason);
 }
 
 }  // namespace platform::win32

@@ -2,7 +2,7 @@
 
 #include "platform/Dispatch.h"
 #include "platform/Services.h"
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -34,7 +34,7 @@ HFONT FontOf(const FontDesign& font, UINT dpi)
     return CreateFontW(-MulDiv(font.height, static_cast<int>(dpi), 96), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
                        FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        static_cast<BYTE>((font.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH) | FF_DONTCARE),
-                       Widen(face).c_str());
+                       utf16::Widen(face).c_str());
 }
 
 void RegisterClassOnce()
@@ -138,7 +138,7 @@ void Win32Window::Build(const ControlDesign& control)
         edits_[control.name] = std::make_unique<Win32Edit>(part->child);
         break;
     case ControlKind::CheckBox: {
-        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, Widen(control.caption).c_str());
+        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, utf16::Widen(control.caption).c_str());
         auto box = std::make_unique<Win32CheckBox>(part->child);
         box->SetEnabled(control.enabled);
         checkBoxes_[control.name] = std::move(box);
@@ -163,7 +163,7 @@ void Win32Window::Build(const ControlDesign& control)
 
 void Win32Window::AddTool(Part& part)
 {
-    const std::wstring hint = Widen(part.design->hint);
+    const std::wstring hint = utf16::Widen(part.design->hint);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = window_;
@@ -239,7 +239,7 @@ void Win32Window::FitClientArea()
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Window::Show() { SetWindowTextW(window_, Widen(Caption()).c_str()); }
+void Win32Window::Show() { SetWindowTextW(window_, utf16::Widen(Caption()).c_str()); }
 
 Bounds Win32Window::BoundsRect() const
 {
@@ -289,7 +289,7 @@ void Win32Window::Close()
 void Win32Window::AppendSystemMenu(const std::string& text, std::uint32_t command)
 {
     Form::AppendSystemMenu(text, command);
-    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, Widen(text).c_str());
+    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, utf16::Widen(text).c_str());
 }
 
 void Win32Window::AcceptFiles(bool accept)

@@ -5,8 +5,8 @@
 #include "platform/win32/Win32Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Services.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -145,7 +145,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
             DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
             name.resize(name.size() - 1);
-            names.push_back(Narrow(name));
+            names.push_back(utf16::Narrow(name));
         }
         DragFinish(drop);
         if (onDrop_) platform::Dispatch([&] { onDrop_(names); });

@@ -2,7 +2,7 @@
 // buttons over the pictures, and a disabled check box.
 #include "platform/win32/Win32Window.h"
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 
@@ -34,7 +34,7 @@ void Win32Window::PaintOn(HDC dc)
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ToColorRef(label.FontColor()));
         RECT r = part->rect;
-        const std::wstring text = Widen(label.Text());
+        const std::wstring text = utf16::Widen(label.Text());
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         SelectObject(dc, old);
         DeleteObject(font);
@@ -92,7 +92,7 @@ LRESULT Win32Window::CustomDraw(NMCUSTOMDRAW& draw)
     INT digit = 0;
     GetCharWidth32W(dc, L'0', L'0', &digit);
     RECT text{box + digit / 2, 0, client.right, client.bottom};
-    const std::wstring caption = Widen(part->design->caption != nullptr ? part->design->caption : "");
+    const std::wstring caption = utf16::Widen(part->design->caption != nullptr ? part->design->caption : "");
     SetBkMode(dc, TRANSPARENT);
     RECT etch = text;
     OffsetRect(&etch, 1, 1);

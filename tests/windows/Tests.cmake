@@ -7,7 +7,8 @@ target_include_directories(mendrix_testsupport PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendrix_platform)
 
 add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp kdx/CdSectorTest.cpp
-  kdx/SectorScanTest.cpp kdx/CueSheetTest.cpp kdx/CueImageTest.cpp windows/FileLayerTest.cpp)
+  kdx/SectorScanTest.cpp kdx/ImageSectorsTest.cpp kdx/PatchWriterTest.cpp kdx/CueSheetTest.cpp kdx/CueImageTest.cpp
+  windows/FileLayerTest.cpp)
 target_link_libraries(kdx_tests PRIVATE mendrix_kdx mendrix_texts mendrix_testsupport GTest::gtest_main)
 
 add_executable(command_tests commands/LoadPatchTest.cpp commands/InfoLinesTest.cpp)
@@ -73,7 +74,7 @@ older_installer(${OLDER_MSI})
 add_custom_target(older_msi ALL DEPENDS ${OLDER_MSI})
 add_dependencies(older_msi mendrix-msi)
 add_executable(window_texts windows/WindowTexts.cpp)
-target_link_libraries(window_texts PRIVATE mendrix_kdx)
+target_link_libraries(window_texts PRIVATE mendrix_utf16)
 target_link_options(window_texts PRIVATE -municode)
 add_test(NAME installer COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/check-installer ${CMAKE_BINARY_DIR}
   ${MENDRIX_MSI} ${OLDER_MSI} ${MENDRIX_SHIPPED} $<TARGET_FILE:window_texts> ${PROJECT_VERSION})

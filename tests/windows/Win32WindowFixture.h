@@ -18,7 +18,7 @@
 
 namespace win32test {
 
-using platform::win32::Narrow;
+using utf16::Narrow;
 using probe::ChildAt;
 using probe::Pump;
 

@@ -16,7 +16,7 @@
 namespace {
 
 using namespace win32test;
-using platform::win32::Widen;
+using utf16::Widen;
 using probe::RegistryDefault;
 using probe::TextOf;
 using testsupport::Bytes;

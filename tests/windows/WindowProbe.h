@@ -3,7 +3,7 @@
 // the pixels a window or control paints.
 #pragma once
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -28,7 +28,7 @@ inline std::string TextOf(HWND window)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return platform::win32::Narrow(text);
+    return utf16::Narrow(text);
 }
 
 // The child whose rectangle in the parent's client area is exactly this one.
@@ -59,7 +59,7 @@ inline HWND ChildAt(HWND parent, RECT wanted)
 inline HGLOBAL DropOf(const std::vector<std::string>& paths)
 {
     std::wstring names;
-    for (const std::string& path : paths) names += platform::win32::Widen(path) + L'\0';
+    for (const std::string& path : paths) names += utf16::Widen(path) + L'\0';
     names += L'\0';
     const std::size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GHND, bytes);
@@ -85,7 +85,7 @@ inline SIZE Extent(const LOGFONTW& font, const std::string& text)
     const HDC dc = CreateCompatibleDC(nullptr);
     const HFONT made = CreateFontIndirectW(&font);
     const HGDIOBJ old = SelectObject(dc, made);
-    const std::wstring wide = platform::win32::Widen(text);
+    const std::wstring wide = utf16::Widen(text);
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(dc, old);
@@ -177,7 +177,7 @@ inline Hint HintAt(HWND window, POINT at)
     if (tips == nullptr || SendMessageW(tips, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit)) == 0) return {};
     hit.ti.lpszText = text;
     SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&hit.ti));
-    return {platform::win32::Narrow(text), hit.ti.rect};
+    return {utf16::Narrow(text), hit.ti.rect};
 }
 
 // The default value of a key under HKEY_CLASSES_ROOT, or "<missing>".
@@ -187,7 +187,7 @@ inline std::string RegistryDefault(const wchar_t* path)
     DWORD bytes = sizeof value - sizeof(wchar_t);
     if (RegGetValueW(HKEY_CLASSES_ROOT, path, nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
         return "<missing>";
-    return platform::win32::Narrow(value);
+    return utf16::Narrow(value);
 }
 
 }  // namespace probe

@@ -7,7 +7,7 @@
 // has loaded, from outside and without a hook in the program. Exit status 0;
 // 1 when no such window appeared (the last controls seen are printed) or the
 // program did not end; 2 on wrong usage.
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
@@ -18,7 +18,7 @@
 
 namespace {
 
-using kdx::win32::Narrow;
+using utf16::Narrow;
 
 std::wstring ImageOf(DWORD process)
 {

@@ -4,7 +4,7 @@ SAN_BUILD ?= build-san
 FUZZ_BUILD ?= build-fuzz
 MUTATE_BUILD ?= build-mutate
 FUZZ_SECONDS ?= 600
-FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer
+FUZZ_TARGETS ?= load_patch_fuzzer apply_fuzzer writer_fuzzer cue_sheet_fuzzer
 CMAKE_FLAGS ?=
 ARGS ?=
 # make install: where the programs go; DESTDIR stages the tree elsewhere.
@@ -82,7 +82,7 @@ install: build
 uninstall:
 	@cmake -DMANIFEST=$(BUILD)/installed-files.txt -P packaging/Uninstall.cmake
 
-# dist/mendrix_<version>_<arch>.deb, then its check.
+# dist/mendrix_<version>_<arch>.deb, then its check (lintian, hardening-check).
 package: build
 	@cd $(BUILD) && cpack --config CPackConfig.cmake
 	@rm -rf dist/_CPack_Packages
@@ -113,12 +113,15 @@ test-windows: windows build
 	@scripts/wine-run $(WIN_BUILD) cmd /c exit
 	@cd $(WIN_BUILD) && ctest --output-on-failure -j2
 
-# dist/mendrix-<version>-windows-x64.zip: both programs, README.txt, the licence if any.
+# dist/mendrix-<version>-windows-x64.msi (the installer, built with the
+# programs) and .zip: both programs stripped, README.txt, LICENSE.txt and
+# THIRD-PARTY.txt; then the zip's check.
 dist-windows: windows
 	@rm -rf $(WIN_BUILD)/cpack
 	@cd $(WIN_BUILD) && cpack -G ZIP -B $(CURDIR)/$(WIN_BUILD)/cpack >/dev/null
-	@mkdir -p dist && cp $(WIN_BUILD)/cpack/*.zip dist/
-	@ls dist/*-windows-x64.zip
+	@mkdir -p dist && cp $(WIN_BUILD)/cpack/*.zip $(WIN_BUILD)/dist/*-windows-x64.msi dist/
+	@cd $(WIN_BUILD) && ctest --output-on-failure -R '^windows_zip$$'
+	@ls dist/*-windows-x64.*
 
 # docs/mendrix-windows.png and docs/mendrix-windows-about.png under Xvfb and Wine.
 screenshot-windows: windows

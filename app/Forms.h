@@ -31,6 +31,7 @@ public:
         mainWindow.OnFirstShow([this] { frmMain.FormShow(); });
         mainWindow.OnDropFiles([this](const std::vector<std::string>& names) { frmMain.HandleDropFiles(names); });
         mainWindow.OnSysCommand([this](std::uint32_t command) { frmMain.HandleSysCommand(command); });
+        mainWindow.OnCloseQuery([this] { return frmMain.FormCloseQuery(); });
         mainWindow.OnClick("btnApply", [this] { frmMain.btnApplyClick(); });
         mainWindow.OnClick("btnKDX", [this] { frmMain.btnKDXClick(); });
         mainWindow.OnClick("btnImage", [this] { frmMain.btnImageClick(); });

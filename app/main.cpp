@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     // Answered before the toolkit starts: it needs no display and opens no window.
     if (!arguments.empty() && arguments.front() == "--version") {
-        std::puts("mendrix " MENDRIX_VERSION);
+        std::puts("mendrix " MENDRIX_VERSION "\n" MENDRIX_LICENCE);
         return 0;
     }
 

@@ -5,9 +5,10 @@
 #include "desktop/Association.h"
 
 #include "platform/CommandLine.h"
+#include "platform/DllSearch.h"
 #include "platform/Dispatch.h"
-#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Services.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -19,17 +20,18 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    platform::LoadDllsFromSystemOnly();
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(platform::win32::Narrow(wide[i]));
+    for (int i = 1; i < count; ++i) arguments.push_back(utf16::Narrow(wide[i]));
     LocalFree(wide);
     std::wstring self(32768, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    platform::SetCommandLine(platform::win32::Narrow(self), arguments);
+    platform::SetCommandLine(utf16::Narrow(self), arguments);
 
     platform::win32::Win32Services services;
     services.associate = desktop::AssociateFileType;

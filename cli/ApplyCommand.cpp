@@ -6,6 +6,7 @@
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
+#include "commands/Messages.h"
 #include "platform/Controls.h"
 #include "platform/Dispatch.h"
 
@@ -27,12 +28,7 @@ int Apply(const ApplyOptions& options)
         return kExitFailed;
     // The window offers undo only for a patch with undo data; asked for
     // anyway, the patched bytes must not be written in its place.
-    if (options.undo && !window.cbUndo.Enabled()) {
-        platform::MessageDlg("This patch carries no undo data, it cannot be taken back out of an image (" +
-                                 options.patch + ")",
-                             platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
-        return kExitFailed;
-    }
+    if (options.undo && !window.cbUndo.Enabled()) return Fail(commands::text::NoUndoData(options.patch));
     window.edtImage.SetText(options.image);
     window.cbUndo.SetChecked(options.undo);
     // The backup comes first: it must hold the bytes before anything else writes.

@@ -6,9 +6,10 @@
 
 namespace cli {
 
-bool BackupExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which)
+bool BackupExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+                              const kdx::WriteChoice& writes)
 {
-    const kdx::BackupResult result = kdx::WriteBackup({backup_, image_}, loaded, patch, image, which);
+    const kdx::BackupResult result = kdx::WriteBackup({backup_, image_}, loaded, patch, image, writes);
     // Unsound records: the apply refuses them next, with nothing written.
     if (result.status == kdx::BackupStatus::NotNeeded) return true;
     if (!result.ok()) {

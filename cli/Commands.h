@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -16,6 +17,10 @@ inline constexpr int kExitUsage = 2;
 
 // Reads a patch as the window's load does, with the load's message on failure.
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path);
+// Shows text as an error; the status of a command that failed.
+int Fail(const std::string& text);
+// Prints each line on standard output.
+void PrintLines(const std::vector<std::string>& lines);
 
 // The information lines, or with json the loaded facts as one JSON object.
 int Info(const std::string& patch, bool json);

@@ -30,11 +30,7 @@ std::string Hex(const std::string& bytes)
 int PrintJson(const kdx::Patch& patch)
 {
     kdx::File file;
-    if (!kdx::OpenReadOnly(file, patch.path)) {
-        platform::MessageDlg(commands::text::CantOpenKdx(patch.path), platform::MsgDlgType::mtError,
-                             platform::MsgDlgButtons::mbOK);
-        return kExitFailed;
-    }
+    if (!kdx::OpenReadOnly(file, patch.path)) return Fail(commands::text::CantOpenKdx(patch.path));
     const bool empty = patch.patchDataLength <= 0;
     const kdx::WalkResult walk = empty ? kdx::WalkResult{} : kdx::WalkRecords(file, patch.Records());
 

@@ -1,9 +1,10 @@
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 
+#include "commands/Messages.h"
 #include "commands/ResultTexts.h"
 #include "commands/SectorTexts.h"
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "platform/Abort.h"
 #include "platform/Dispatch.h"
 #include "platform/MemoText.h"
@@ -32,12 +33,8 @@ int Make(const MakeOptions& options)
         bar.Tick(observer.done, observer.total);
     };
     ui.beforeMessage = [&bar] { bar.Clear(); };
-    const auto error = [](const std::string& text) {
-        platform::MessageDlg(text, platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
-        return kExitFailed;
-    };
 
-    kdx::PatchWriteOptions write;
+    kdx::MakeOptions write;
     write.original = options.original;
     write.modified = options.modified;
     write.patch = options.output;
@@ -52,24 +49,21 @@ int Make(const MakeOptions& options)
     const platform::Encoded encoded = platform::Utf8ToCp1252(options.description, write.description);
     if (encoded == platform::Encoded::NotUtf8) write.description = options.description;
     if (encoded == platform::Encoded::Unmappable)
-        return error("The description holds characters that Windows-1252 cannot show.");
+        return Fail(commands::text::kDescriptionNotCp1252);
 
-    kdx::PatchWriteResult result;
-    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::WritePatch(write, observer); });
-    if (outcome == platform::Outcome::Aborted) return error("Interrupted, no patch written.");
+    kdx::MakeResult result;
+    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::MakePatch(write, observer); });
+    if (outcome == platform::Outcome::Aborted) return Fail(commands::text::kMakeInterrupted);
     if (outcome == platform::Outcome::Failed) return kExitFailed;
-    if (!result.ok()) return error(commands::MakeErrorText(result));
+    if (!result.ok()) return Fail(commands::MakeErrorText(result));
     if (result.brokenSectors > 0)
         platform::MessageDlg(options.fixSectors ? commands::text::BrokenSectorsFixed(result.brokenSectors)
                                                 : commands::text::BrokenSectorsWarning(result.brokenSectors,
                                                                                        result.firstBrokenSector),
                              options.fixSectors ? platform::MsgDlgType::mtInformation : platform::MsgDlgType::mtWarning,
                              platform::MsgDlgButtons::mbOK);
-    platform::MessageDlg("Patch written: version " + std::to_string(options.version) + ".0, " +
-                             std::to_string(result.records) + " records, " +
-                             std::to_string(result.patchDataLength) + " Bytes of patch-data, " +
-                             std::to_string(result.patchLength) + " Bytes in all (" + options.output + ")",
-                         platform::MsgDlgType::mtInformation, platform::MsgDlgButtons::mbOK);
+    platform::MessageDlg(commands::MakeWrittenText(result, options.output), platform::MsgDlgType::mtInformation,
+                         platform::MsgDlgButtons::mbOK);
     return kExitOk;
 }
 

@@ -16,7 +16,7 @@ void Say(const std::string& text, platform::MsgDlgType type)
 
 }  // namespace
 
-bool SectorExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which)
+bool SectorExtra::BeforeWrite(const kdx::Patch&, kdx::File& patch, kdx::File& image, const kdx::WriteChoice& writes)
 {
     right_.reset();
     std::uint64_t sectors = 0;
@@ -27,7 +27,7 @@ bool SectorExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::F
     }
     auto touched = std::make_unique<kdx::SectorBitmap>(sectors);
     // The apply's own walk refuses damaged records later, with its own message.
-    if (!kdx::MarkTouchedSectors(patch, which == kdx::Write::Undo ? loaded.Records(true) : loaded.Records(), *touched)) return true;
+    if (!kdx::MarkTouchedSectors(patch, writes.records, *touched)) return true;
     const kdx::MarkedCheck check = kdx::CheckMarkedSectors(image, *touched, true);
     if (!check.ok) {
         Say(commands::text::CantReadSectors(kdx::SystemErrorText(check.error)), platform::MsgDlgType::mtError);
@@ -37,7 +37,7 @@ bool SectorExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::F
     return true;
 }
 
-bool SectorExtra::AfterWrite(const kdx::Patch&, kdx::File&, kdx::File& image, kdx::Write)
+bool SectorExtra::AfterWrite(const kdx::Patch&, kdx::File&, kdx::File& image, const kdx::WriteChoice&)
 {
     if (!right_) return true;
     const kdx::MarkedRepair repair = kdx::RepairMarkedSectors(image, *right_);

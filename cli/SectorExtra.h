@@ -11,8 +11,10 @@ namespace cli {
 
 class SectorExtra final : public commands::ApplyExtra {
 public:
-    bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which) override;
-    bool AfterWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which) override;
+    bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+                     const kdx::WriteChoice& writes) override;
+    bool AfterWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+                    const kdx::WriteChoice& writes) override;
 
 private:
     // The touched sectors that were right; none when the image is not raw.

@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 
-#include "commands/InfoLines.h"
 #include "commands/Messages.h"
 #include "commands/SectorTexts.h"
 #include "kdx/File.h"
@@ -17,33 +16,6 @@
 namespace cli {
 
 namespace {
-
-using std::to_string;
-
-void Print(const std::string& label, const std::string& value)
-{
-    std::printf("%s\n", commands::Labelled(label, value).c_str());
-}
-
-std::string WrongLine(const kdx::SectorTally& t)
-{
-    if (t.wrong == 0) return "none";
-    std::string line = to_string(t.wrong) + " (EDC wrong in " + to_string(t.wrongEdc) + ", ECC wrong in " +
-                       to_string(t.wrongEcc) + "; LBA ";
-    for (std::size_t i = 0; i < t.listed; ++i) line += (i > 0 ? ", " : "") + to_string(t.firstWrong[i]);
-    return line + (t.wrong > t.listed ? ", ...)" : ")");
-}
-
-void PrintText(const kdx::SectorTally& t, bool fix)
-{
-    Print("Sectors", to_string(t.sectors) + " of 2352 bytes");
-    Print("Mode 1", to_string(t.mode1));
-    Print("Mode 2 Form 1", to_string(t.mode2Form1));
-    Print("Mode 2 Form 2", to_string(t.mode2Form2));
-    Print("Other", to_string(t.other));
-    Print("Wrong EDC/ECC", WrongLine(t));
-    if (fix) Print("Fixed", to_string(t.fixed) + (t.fixed == 1 ? " sector" : " sectors"));
-}
 
 void PrintJson(const kdx::SectorTally& t, bool fix)
 {
@@ -62,12 +34,6 @@ void PrintJson(const kdx::SectorTally& t, bool fix)
     std::printf("%s\n", j.dump(2).c_str());
 }
 
-int Error(const std::string& text)
-{
-    platform::MessageDlg(text, platform::MsgDlgType::mtError, platform::MsgDlgButtons::mbOK);
-    return kExitFailed;
-}
-
 }  // namespace
 
 int Sectors(const SectorsOptions& options)
@@ -80,7 +46,7 @@ int Sectors(const SectorsOptions& options)
 
     kdx::File image;
     const bool opened = options.fix ? kdx::OpenReadWrite(image, options.image) : kdx::OpenReadOnly(image, options.image);
-    if (!opened) return Error(commands::text::CantOpenImage(options.image));
+    if (!opened) return Fail(commands::text::CantOpenImage(options.image));
 
     std::uint64_t count = 0;
     const kdx::RawVerdict verdict = kdx::JudgeImage(image, count);
@@ -91,7 +57,7 @@ int Sectors(const SectorsOptions& options)
             j["reason"] = kdx::NotRawMessage(verdict);
             std::printf("%s\n", j.dump(2).c_str());
         }
-        return Error(kdx::NotRawMessage(verdict));
+        return Fail(kdx::NotRawMessage(verdict));
     }
     if (options.fix && platform::MessageDlg(commands::text::kFixSectorsQuestion, platform::MsgDlgType::mtWarning,
                                             platform::MsgDlgButtons::mbYesNo) != platform::ModalResult::mrYes) {
@@ -104,11 +70,11 @@ int Sectors(const SectorsOptions& options)
     bar.Clear();
     if (!scan.ok) {
         const std::string reason = kdx::SystemErrorText(scan.error);
-        return Error(options.fix ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
+        return Fail(options.fix ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
     }
-    if (options.fix && !image.Close()) return Error(commands::text::CantWriteImage(image.LastErrorText()));
+    if (options.fix && !image.Close()) return Fail(commands::text::CantWriteImage(image.LastErrorText()));
     if (options.json) PrintJson(scan.tally, options.fix);
-    else PrintText(scan.tally, options.fix);
+    else PrintLines(commands::SectorLines(scan.tally, options.fix));
     // Fixed, every sector found wrong is right now.
     const bool right = scan.tally.wrong == 0 || (options.fix && scan.tally.fixed == scan.tally.wrong);
     return right ? kExitOk : kExitFailed;

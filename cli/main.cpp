@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 
 #include "Version.h"
+#include "platform/DllSearch.h"
 #include "platform/ProgramArguments.h"
 
 #include <CLI/CLI.hpp>
@@ -30,7 +31,8 @@ int Run(int argc, char** argv)
 {
     CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", "mendrix-cli " MENDRIX_VERSION, "print the version and exit");
+    app.set_version_flag("--version", "mendrix-cli " MENDRIX_VERSION "\n" MENDRIX_LICENCE,
+                         "print the version and the licence, and exit");
 
     std::string infoPatch;
     bool infoJson = false;
@@ -124,6 +126,7 @@ int Run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    platform::LoadDllsFromSystemOnly();
     try {
         platform::UseByteStreams();
         std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);

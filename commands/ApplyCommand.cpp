@@ -141,17 +141,17 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
         cancelExit();
     if (!kdx::ValidateImage(*loaded, image) && AnsweredNo(text::kBlockQuestion)) cancelExit();
 
-    const kdx::Write which = window.cbUndo.Checked() && loaded->HasUndoData() ? kdx::Write::Undo : kdx::Write::Patched;
+    const kdx::WriteChoice writes = loaded->Writes(window.cbUndo.Checked());
     for (ApplyExtra* extra : state.extras)
-        if (!extra->BeforeWrite(*loaded, patch, image, which)) cancelExit();
+        if (!extra->BeforeWrite(*loaded, patch, image, writes)) cancelExit();
     PumpObserver observer(state);
-    const kdx::ApplyResult written = kdx::ApplyPatch(*loaded, patch, image, which, observer);
+    const kdx::ApplyResult written = kdx::ApplyPatch(*loaded, patch, image, writes, observer);
     if (!written.Written()) {
         Fail(ApplyErrorText(written));
         cancelExit();
     }
     for (ApplyExtra* extra : state.extras)
-        if (!extra->AfterWrite(*loaded, patch, image, which)) cancelExit();
+        if (!extra->AfterWrite(*loaded, patch, image, writes)) cancelExit();
 
     guard.Disarm();
     std::string reason;

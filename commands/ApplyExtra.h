@@ -3,7 +3,6 @@
 // The window adds none.
 #pragma once
 
-#include "kdx/Apply.h"
 #include "kdx/File.h"
 #include "kdx/Patch.h"
 
@@ -14,10 +13,12 @@ public:
     virtual ~ApplyExtra() = default;
     // After every check and question, before the first byte is written.
     // False, after its own message, cancels the apply: nothing is written.
-    virtual bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which) = 0;
+    virtual bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+                             const kdx::WriteChoice& writes) = 0;
     // After the records were written and made durable, before success is
     // shown. False, after its own message, ends the apply as failed.
-    virtual bool AfterWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image, kdx::Write which) = 0;
+    virtual bool AfterWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+                            const kdx::WriteChoice& writes) = 0;
 };
 
 }  // namespace commands

@@ -1,4 +1,5 @@
-// The fixed texts of the window's boxes, exactly as users know them.
+// The fixed texts of the boxes: the window's, exactly as users know them,
+// and those mendrix-cli adds of its own.
 #pragma once
 
 #include <string>
@@ -43,6 +44,14 @@ inline std::string CantWriteImage(const std::string& reason)
 inline std::string PatchChanged(const std::string& path)
 {
     return "The kdx file has changed since it was loaded, load it again (" + path + ")";
+}
+
+// mendrix-cli's own.
+inline constexpr const char* kMakeInterrupted = "Interrupted, no patch written.";
+inline constexpr const char* kDescriptionNotCp1252 = "The description holds characters that Windows-1252 cannot show.";
+inline std::string NoUndoData(const std::string& path)
+{
+    return "This patch carries no undo data, it cannot be taken back out of an image (" + path + ")";
 }
 
 }  // namespace commands::text

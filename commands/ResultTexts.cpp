@@ -24,16 +24,16 @@ namespace {
 
 std::string VersionName(int version) { return to_string(version) + ".0"; }
 
-std::string Which(const kdx::PatchWriteResult& r)
+std::string Which(const kdx::MakeResult& r)
 {
     return r.image == kdx::WhichImage::Original ? "original" : "modified";
 }
 
-std::string Reason(const kdx::PatchWriteResult& r) { return kdx::SystemErrorText(r.error); }
+std::string Reason(const kdx::MakeResult& r) { return kdx::SystemErrorText(r.error); }
 
 }  // namespace
 
-std::string MakeErrorText(const kdx::PatchWriteResult& r)
+std::string MakeErrorText(const kdx::MakeResult& r)
 {
     switch (r.status) {
     case MakeStatus::Written: return {};
@@ -71,6 +71,13 @@ std::string MakeErrorText(const kdx::PatchWriteResult& r)
     case MakeStatus::CantPlacePatch: return "Can't put the patch file in place (" + r.path + "): " + Reason(r);
     }
     return {};
+}
+
+std::string MakeWrittenText(const kdx::MakeResult& r, const std::string& path)
+{
+    return "Patch written: version " + VersionName(r.version) + ", " + to_string(r.records) + " records, " +
+           to_string(r.patchDataLength) + " Bytes of patch-data, " + to_string(r.patchLength) + " Bytes in all (" +
+           path + ")";
 }
 
 const char* WalkVerdictName(kdx::WalkVerdict verdict)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "kdx/Apply.h"
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "kdx/Walk.h"
 
 #include <string>
@@ -14,7 +14,9 @@ namespace commands {
 std::string ApplyErrorText(const kdx::ApplyResult& result);
 
 // Why no patch was written; empty for Written.
-std::string MakeErrorText(const kdx::PatchWriteResult& result);
+std::string MakeErrorText(const kdx::MakeResult& result);
+// What a written patch holds; path: where it was written.
+std::string MakeWrittenText(const kdx::MakeResult& result, const std::string& path);
 
 // The state of a record area in one or two words: "sound", "damaged",
 // "negative offset", "offset out of reach".

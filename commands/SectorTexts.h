@@ -2,8 +2,18 @@
 // EDC/ECC kept right around an apply or a make.
 #pragma once
 
+#include "kdx/SectorScan.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
+
+namespace commands {
+
+// The lines of `sectors`: the count of each kind, the wrong ones and (fix) the fixed ones.
+std::vector<std::string> SectorLines(const kdx::SectorTally& tally, bool fix);
+
+}  // namespace commands
 
 namespace commands::text {
 

@@ -1,6 +1,6 @@
 // The registry of file classes through advapi32 and shell32, in UTF-16.
 #include "desktop/Registry.h"
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -21,7 +21,7 @@ public:
     {
         HKEY key = nullptr;
         DWORD disposition = 0;
-        const LONG rc = RegCreateKeyExW(root_, kdx::win32::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        const LONG rc = RegCreateKeyExW(root_, utf16::Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                         KEY_ALL_ACCESS, nullptr, &key, &disposition);
         if (rc != ERROR_SUCCESS || key == nullptr) return kNoKey;
         return reinterpret_cast<Key>(key);
@@ -30,7 +30,7 @@ public:
     bool SetDefaultValue(Key key, const std::string& value) override
     {
         // UTF-16, so that a program path with any characters is kept whole.
-        const std::wstring wide = kdx::win32::Widen(value);
+        const std::wstring wide = utf16::Widen(value);
         if (key == kNoKey || wide.size() >= MAXDWORD / sizeof(wchar_t)) return false;
         // REG_SZ counts its terminating zero.
         const DWORD bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));

@@ -6,7 +6,7 @@
 //                        OUT/writer/* (options, texts, image shape, changes)
 #include "fuzz/ApplyInput.h"
 
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "tests/support/PatchBuilder.h"
 
 #include <cstdio>
@@ -162,7 +162,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
     std::vector<std::pair<std::string, Bytes>> out;
     for (int version = 1; version <= 3; ++version) {
         for (const bool extras : {false, true}) {
-            kdx::PatchWriteOptions o;
+            kdx::MakeOptions o;
             o.original = (scratch / "original.bin").string();
             o.modified = (scratch / "modified.bin").string();
             o.patch = (scratch / "made.kdx").string();
@@ -173,7 +173,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
             if (extras && version > 1) o.dizPath = (scratch / "file_id.diz").string();
             std::filesystem::remove(o.patch);
             kdx::NoObserver none;
-            const kdx::PatchWriteResult r = kdx::WritePatch(o, none);
+            const kdx::MakeResult r = kdx::MakePatch(o, none);
             if (!r.ok()) throw std::runtime_error("the writer refused a seed (status " + std::to_string(static_cast<int>(r.status)) + ")");
             std::ifstream f(o.patch, std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
@@ -182,6 +182,34 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
     }
     std::filesystem::remove_all(scratch);
     return out;
+}
+
+// Cue sheets: good ones of every shape and bad ones named after their defect;
+// the first byte chooses the track files' lengths (see CueSheetFuzzer.cpp).
+std::vector<std::pair<std::string, std::string>> CueSheets()
+{
+    const std::string track1 = "FILE \"Game (Europe) [!] (Track 1).bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
+                               "    INDEX 01 00:00:00\r\n";
+    const std::string audio2 = "FILE \"Game (Europe) [!] (Track 2).bin\" BINARY\r\n  TRACK 02 AUDIO\r\n"
+                               "    INDEX 00 00:00:00\r\n    INDEX 01 00:02:00\r\n";
+    return {
+        {"split_mode1_audio.cue", track1 + audio2},
+        {"one_file_mixed.cue", "REM COMMENT x\nCATALOG 0000000000000\nTITLE \"Disc\"\nFILE Disc.bin BINARY\n"
+                               "  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    FLAGS DCP\n"
+                               "    PREGAP 00:02:00\n    INDEX 00 01:00:00\n    INDEX 01 01:02:00\n"
+                               "    POSTGAP 00:01:00\n  TRACK 03 AUDIO\n    ISRC ABCDE1234567\n    INDEX 01 02:00:00\n"},
+        {"mode2_bom_cr.cue", "\xEF\xBB\xBF" "file sub\\data.bin binary\r  track 1 mode2/2352\r    index 1 00:00:00\r"
+                             "FILE \"sub/Form2.bin\" BINARY\r  TRACK 2 MODE2/2336\r    INDEX 01 00:00:00\r"},
+        {"windows1252_name.cue", "FILE \"Caf\xE9 \x96 (Track 1).bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"wave_file.cue", "FILE \"a.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"absolute_name.cue", "FILE \"C:\\Users\\x.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"climbing_name.cue", "FILE \"sub/../../x.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"named_twice.cue", track1 + track1},
+        {"track_out_of_order.cue", track1 + "  TRACK 03 AUDIO\n    INDEX 01 00:04:00\n"},
+        {"index_without_01.cue", "FILE a.bin BINARY\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n    INDEX 02 00:01:00\n"},
+        {"time_goes_back.cue", track1 + "  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n"},
+        {"utf16.cue", std::string("\xFF\xFE" "F\0I\0L\0E\0", 10)},
+    };
 }
 
 void Put(const std::filesystem::path& path, const Bytes& bytes)
@@ -223,6 +251,14 @@ int main(int argc, char** argv)
             Put(root / "apply" / (name + "." + std::to_string(control)), input);
         }
         ++count;
+    }
+    std::filesystem::create_directories(root / "cue_sheet_fuzzer");
+    for (const auto& [name, sheet] : CueSheets()) {
+        for (const std::uint8_t control : {0x00, 0x05, 0x0A, 0x07}) {
+            Bytes input{control};
+            input.insert(input.end(), sheet.begin(), sheet.end());
+            Put(root / "cue_sheet_fuzzer" / (name + "." + std::to_string(control)), input);
+        }
     }
     std::printf("make-seeds: %d patches into %s\n", count, root.string().c_str());
     return 0;

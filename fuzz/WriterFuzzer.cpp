@@ -12,7 +12,7 @@
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
 #include "commands/ResultTexts.h"
-#include "kdx/PatchWriter.h"
+#include "kdx/MakePatch.h"
 #include "tests/support/TempFiles.h"
 #include "platform/Dispatch.h"
 #include "platform/fake/FakeServices.h"
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Options: the version and its flags, some of them ones it cannot carry.
     const std::uint8_t flags = in.Byte();
-    kdx::PatchWriteOptions o;
+    kdx::MakeOptions o;
     o.version = 1 + flags % 3;
     o.undo = (flags & 0x04) != 0;
     o.blockCheck = (flags & 0x08) != 0;
@@ -105,11 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     o.patch = patchPath;
     if (withDiz) o.dizPath = dizPath;
 
-    kdx::PatchWriteResult result;
+    kdx::MakeResult result;
     {
         platform::fake::FakeServices ui;
         kdx::NoObserver none;
-        result = kdx::WritePatch(o, none);
+        result = kdx::MakePatch(o, none);
         Require(ui.boxes.empty(), "the writer showed a box");
     }
     for (const std::string& path : {originalPath, modifiedPath, dizPath, patchPath})

@@ -24,10 +24,10 @@ bool ReserveSpace(File& patch, const RecordFormat& format, ImageWriter& writer)
 
 }  // namespace
 
-ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, std::int64_t patchDataLength,
-                         Write which, Observer& observer)
+ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const WriteChoice& writes, Observer& observer)
 {
-    if (patchDataLength <= 0) return Failed(ApplyStatus::NoPatchData);
+    const RecordFormat& format = writes.records;
+    if (loaded.patchDataLength <= 0) return Failed(ApplyStatus::NoPatchData);
 
     const WalkResult walk = WalkRecords(patch, format);
     if (walk.verdict == WalkVerdict::Damaged) return Failed(ApplyStatus::Damaged, {}, walk.records + 1);
@@ -41,6 +41,7 @@ ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, s
 
     RecordReader reader(patch, format);
     Record record;
+    const bool undo = writes.which == Write::Undo;
     const std::int64_t total = format.end - format.start;
     std::int64_t written = 0;
     for (;;) {
@@ -51,7 +52,7 @@ ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, s
             writer.Finish();
             return Failed(ApplyStatus::Damaged, {}, written + 1);
         }
-        const std::uint8_t* bytes = which == Write::Undo && record.undo != nullptr ? record.undo : record.patched;
+        const std::uint8_t* bytes = undo && record.undo != nullptr ? record.undo : record.patched;
         if (!writer.Write(record.offset, bytes, record.count)) {
             std::string reason = writer.ErrorText();
             writer.Finish();
@@ -62,12 +63,6 @@ ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, s
     }
     if (!writer.Finish()) return Failed(ApplyStatus::WriteFailed, writer.ErrorText());
     return {};
-}
-
-ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, Write which, Observer& observer)
-{
-    const RecordFormat format = which == Write::Undo ? loaded.Records(true) : loaded.Records();
-    return ApplyRecords(patch, image, format, loaded.patchDataLength, which, observer);
 }
 
 }  // namespace kdx

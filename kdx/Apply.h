@@ -14,9 +14,6 @@
 
 namespace kdx {
 
-// Which of a record's bytes an apply writes.
-enum class Write { Patched, Undo };
-
 enum class ApplyStatus {
     Written,
     NoPatchData,   // the patch holds no record bytes: nothing written
@@ -33,14 +30,10 @@ struct ApplyResult {
     bool Written() const { return status == ApplyStatus::Written; }
 };
 
-// Checks the record area, then writes the records in file order. Nothing is
-// written unless the whole record area is sound; a failed write ends it,
-// leaving the image at its length before.
-ApplyResult ApplyRecords(File& patch, File& image, const RecordFormat& format, std::int64_t patchDataLength,
-                         Write which, Observer& observer);
-
-// The same for a patch read by ReadPatch: Patched writes each record's
-// patched bytes; Undo writes their undo bytes (only for a patch with undo data).
-ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, Write which, Observer& observer);
+// Checks the record area of a patch read by ReadPatch, then writes what
+// loaded.Writes chose, record by record in file order. Nothing is written
+// unless the whole record area is sound; a failed write ends it, leaving the
+// image at its length before.
+ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const WriteChoice& writes, Observer& observer);
 
 }  // namespace kdx

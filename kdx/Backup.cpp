@@ -1,8 +1,7 @@
 #include "kdx/Backup.h"
 
 #include "kdx/Layout.h"
-#include "kdx/PatchOutput.h"
-#include "kdx/RecordBuilder.h"
+#include "kdx/PatchWriter.h"
 #include "kdx/RecordReader.h"
 
 #include <algorithm>
@@ -13,27 +12,9 @@ namespace kdx {
 
 namespace {
 
-constexpr const VersionLayout& kLayout = kVersions[2];  // version 3.0
-constexpr auto kHeadBytes = static_cast<unsigned>(kLayout.RecordHead());
-
-// As the writer compares a patch with its images: the same file under any name.
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
-}
-
-std::vector<std::uint8_t> Header(const std::string& description)
-{
-    std::vector<std::uint8_t> h(static_cast<std::size_t>(kLayout.shortHeader), 0);
-    std::copy(kMagicText, kMagicText + field::kMagic.size, h.begin());
-    h[field::kVersionDigits.at] = '3';
-    h[field::kVersionDigits.at + 1] = '0';
-    h[field::kMethod.at] = static_cast<std::uint8_t>(kLayout.method);
-    std::copy(description.begin(), description.end(), h.begin() + field::kDescription.at);
-    // Image type, block check and undo flags stay 0: a backup carries none of them.
-    return h;
-}
+// A backup is a version 3.0 patch: 64-bit offsets reach any place.
+constexpr int kVersion = 3;
+constexpr auto kHeadBytes = static_cast<std::int64_t>(LayoutForVersion(kVersion)->RecordHead());
 
 // The image's bytes through one buffer: large reads while the places follow
 // one another, small ones where they jump. Past its end the image reads as
@@ -74,8 +55,8 @@ private:
 
 class BackupWriter {
 public:
-    BackupWriter(const BackupTarget& target, File& image) : target_(target), image_(image), out_(target.backup) {}
-    BackupResult Run(const Patch& loaded, File& patch, Write which);
+    BackupWriter(const BackupTarget& target, File& image) : target_(target), image_(image), writer_(target.backup) {}
+    BackupResult Run(const Patch& loaded, File& patch, const RecordFormat& format);
 
 private:
     BackupResult& Fail(BackupStatus status, const std::string& path, int error)
@@ -85,41 +66,29 @@ private:
         result_.error = error;
         return result_;
     }
-    BackupResult& FailOutput()
+    BackupResult& FailWriter()
     {
-        const BackupStatus status = out_.Failed() == PatchOutput::Failure::Create  ? BackupStatus::CantCreate
-                                    : out_.Failed() == PatchOutput::Failure::Place ? BackupStatus::CantPlace
-                                                                                   : BackupStatus::CantWrite;
-        return Fail(status, out_.ErrorPath(), out_.Error());
+        const BackupStatus status = writer_.Failed() == PatchWriter::Failure::Create  ? BackupStatus::CantCreate
+                                    : writer_.Failed() == PatchWriter::Failure::Place ? BackupStatus::CantPlace
+                                                                                      : BackupStatus::CantWrite;
+        return Fail(status, writer_.ErrorPath(), writer_.Error());
     }
-    bool Emit(std::int64_t offset, const std::uint8_t* bytes, unsigned n);
     // Streams the places of the records; false when the records are unsound
     // or a read or write failed (result_ says which).
     bool Records(File& patch, const RecordFormat& format);
 
     const BackupTarget& target_;
     File& image_;
-    PatchOutput out_;
+    PatchWriter writer_;
     BackupResult result_;
 };
-
-bool BackupWriter::Emit(std::int64_t offset, const std::uint8_t* bytes, unsigned n)
-{
-    std::uint8_t head[9];
-    for (int i = 0; i < kLayout.offsetBytes; ++i)
-        head[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(offset) >> (8 * i));
-    head[kLayout.offsetBytes] = static_cast<std::uint8_t>(n);
-    ++result_.records;
-    return out_.Append(head, kHeadBytes) && out_.Append(bytes, n);
-}
 
 bool BackupWriter::Records(File& patch, const RecordFormat& format)
 {
     // The builder sees the places as changed bytes (the image's against their
     // complement) and the gaps it may bridge as unchanged ones, so records are
     // merged and split as for a patch that is made.
-    RecordBuilder builder(kHeadBytes, 1, [this](std::int64_t offset, const std::uint8_t* bytes, const std::uint8_t*,
-                                                unsigned n) { return Emit(offset, bytes, n); });
+    RecordBuilder builder = writer_.Builder();
     ImageWindow window(image_, result_.imageLength);
     std::uint8_t bytes[kMaxRecordBytes + 9];
     std::uint8_t other[kMaxRecordBytes + 9];
@@ -155,7 +124,7 @@ bool BackupWriter::Records(File& patch, const RecordFormat& format)
     return builder.Finish();
 }
 
-BackupResult BackupWriter::Run(const Patch& loaded, File& patch, Write which)
+BackupResult BackupWriter::Run(const Patch& loaded, File& patch, const RecordFormat& format)
 {
     if (SameFile(target_.backup, target_.image)) return Fail(BackupStatus::SameAsImage, target_.backup, 0);
     if (SameFile(target_.backup, loaded.path)) return Fail(BackupStatus::SameAsPatch, target_.backup, 0);
@@ -163,19 +132,15 @@ BackupResult BackupWriter::Run(const Patch& loaded, File& patch, Write which)
     result_.imageLength = image_.Length();
     if (result_.imageLength < 0) return Fail(BackupStatus::CantReadImage, target_.image, image_.LastError());
 
-    const std::vector<std::uint8_t> header = Header(BackupDescription(target_.image));
-    if (!out_.Begin() || !out_.Append(header.data(), header.size())) return FailOutput();
-    const RecordFormat format = which == Write::Undo ? loaded.Records(true) : loaded.Records();
-    if (!Records(patch, format)) return result_.status != BackupStatus::Written ? result_ : FailOutput();
-
-    // A backup of nothing still applies (as a no-op), and records that end
-    // in "DIZ" and two bytes would read as a trailer: an empty record
-    // follows then, as the writer does.
-    const std::size_t tag = diz::kTagLength + static_cast<std::size_t>(kLayout.dizLengthBytes);
-    const bool endsLikeTrailer = out_.FromEnd(tag) == 'D' && out_.FromEnd(tag - 1) == 'I' && out_.FromEnd(tag - 2) == 'Z';
-    const std::uint8_t none[1] = {};
-    if ((result_.records == 0 || endsLikeTrailer) && !Emit(0, none, 0)) return FailOutput();
-    if (!out_.Commit()) return FailOutput();
+    // Image type, block check and undo flags stay off: a backup carries none of them.
+    PatchHeader header;
+    header.version = kVersion;
+    header.description = BackupDescription(target_.image);
+    if (!writer_.Begin(header)) return FailWriter();
+    if (!Records(patch, format)) return result_.status != BackupStatus::Written ? result_ : FailWriter();
+    // A backup of nothing still applies, as a no-op: the writer gives it an empty record.
+    if (!writer_.Finish(nullptr)) return FailWriter();
+    result_.records = writer_.Records();
     result_.path = target_.backup;
     return result_;
 }
@@ -192,10 +157,11 @@ std::string BackupDescription(const std::string& imagePath)
     return text;
 }
 
-BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image, Write which)
+BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image,
+                         const WriteChoice& writes)
 {
     BackupWriter writer(target, image);
-    return writer.Run(loaded, patch, which);
+    return writer.Run(loaded, patch, writes.records);
 }
 
 }  // namespace kdx

@@ -45,9 +45,10 @@ struct BackupTarget {
 // The description of a backup: "Backup of " and the image's file name, cut to 50 bytes.
 std::string BackupDescription(const std::string& imagePath);
 
-// Writes the backup of applying loaded (open as patch, the bytes which
-// selects) to image. Places past the image's end are kept as the zeros a
+// Writes the backup of applying loaded (open as patch, writing what writes
+// chose) to image. Places past the image's end are kept as the zeros a
 // grown file reads: applying the backup zero-fills a grown tail, which stays.
-BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image, Write which);
+BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image,
+                         const WriteChoice& writes);
 
 }  // namespace kdx

@@ -147,4 +147,6 @@ int RemoveFile(const std::string& path, FileSystem& files) { return files.Remove
 
 int SyncFolderOf(const std::string& path, FileSystem& files) { return files.SyncFolderOf(path); }
 
+bool SameFile(const std::string& a, const std::string& b, FileSystem& files) { return files.SameFile(a, b); }
+
 }  // namespace kdx

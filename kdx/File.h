@@ -134,5 +134,7 @@ int RenameFile(const std::string& from, const std::string& to, FileSystem& files
 int SyncFolderOf(const std::string& path, FileSystem& files = SystemFiles());
 // Removes a file. 0, or the error number.
 int RemoveFile(const std::string& path, FileSystem& files = SystemFiles());
+// True when both names lead to one existing file.
+bool SameFile(const std::string& a, const std::string& b, FileSystem& files = SystemFiles());
 
 }  // namespace kdx

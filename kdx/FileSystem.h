@@ -59,6 +59,8 @@ public:
     // A file takes a new name, replacing a file of that name.
     virtual int Rename(const std::string& from, const std::string& to) = 0;
     virtual int Remove(const std::string& path) = 0;
+    // True when both names lead to one existing file.
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
     // The folder that holds path becomes durable (a rename in it survives a
     // crash); 0 also where the system has no such call.
     virtual int SyncFolderOf(const std::string& path) = 0;

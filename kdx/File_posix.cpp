@@ -141,6 +141,14 @@ public:
 
     int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
+    bool SameFile(const std::string& a, const std::string& b) override
+    {
+        struct stat sa {};
+        struct stat sb {};
+        return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+               sa.st_ino == sb.st_ino;
+    }
+
     int SyncFolderOf(const std::string& path) override
     {
         const std::size_t slash = path.rfind('/');

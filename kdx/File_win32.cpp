@@ -7,18 +7,19 @@
 // and a full disk is ENOSPC, as on POSIX. SystemErrorText maps them back.
 #include "kdx/File.h"
 
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 namespace kdx {
 
 namespace {
 
-using win32::FilePath;
+using utf16::FilePath;
 
 int ErrorNumber(DWORD code)
 {
@@ -56,7 +57,7 @@ std::string SystemErrorText(int error)
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (n == 0 || text == nullptr) return "System error " + std::to_string(code);
-    std::string out = win32::Narrow(text);
+    std::string out = utf16::Narrow(text);
     LocalFree(text);
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) out.pop_back();
     return out;
@@ -218,6 +219,13 @@ public:
     int Remove(const std::string& path) override
     {
         return DeleteFileW(FilePath(path).c_str()) != 0 ? 0 : LastSystemError();
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override
+    {
+        // The names as UTF-16: a path made from 8-bit text would take it as the ANSI code page.
+        std::error_code ec;
+        return std::filesystem::equivalent(std::filesystem::path(FilePath(a)), std::filesystem::path(FilePath(b)), ec);
     }
 
     // A rename is made durable by the file system's own journal on Windows.

@@ -65,6 +65,10 @@ struct VersionLayout {
     bool hasFlags;              // 3.0: image type, block-check and undo flags
 
     constexpr int RecordHead() const { return offsetBytes + 1; }
+    // Whether a header with this block-check flag holds the block.
+    constexpr bool HoldsBlock(bool blockCheckFlag) const { return blockAlways || (hasFlags && blockCheckFlag); }
+    // The first byte of an image that no record's offset reaches.
+    constexpr std::int64_t Reach() const { return offsetBytes == 4 ? std::int64_t{1} << 32 : INT64_MAX; }
 };
 
 inline constexpr VersionLayout kVersions[] = {

@@ -19,6 +19,15 @@ struct DizTrailer {
     std::string text;                 // at most diz::kTextMax bytes of the text
 };
 
+// Which of a record's bytes an apply writes.
+enum class Write { Patched, Undo };
+
+// What an apply of a patch writes, and how it reads the records for it.
+struct WriteChoice {
+    Write which = Write::Patched;
+    RecordFormat records;
+};
+
 struct Patch {
     const VersionLayout* layout = &kVersions[0];
     std::string path;
@@ -47,6 +56,9 @@ struct Patch {
     // Where the records lie; undoBytes reads each record with its undo bytes.
     RecordFormat Records(bool undoBytes) const;
     RecordFormat Records() const { return Records(HasUndoData()); }
+    // What an apply writes: the undo bytes when undo is asked for and the
+    // patch carries them, else the patched bytes.
+    WriteChoice Writes(bool undo) const;
 };
 
 enum class ReadStatus {

@@ -1,82 +1,75 @@
-// Writes the KDX patch that turns one image into another, streaming both
-// images through fixed buffers. Every refusal and failure is a result
-// value; the patch file is written whole or not at all.
+// The one writer of KDX patch files: a version's header, the records handed
+// to it and an optional FILE_ID.DIZ trailer, written whole through a
+// PatchOutput or not at all. Whatever writes a patch (make, the backup)
+// hands its records to it; every offset comes from the version's layout.
 #pragma once
 
-#include "kdx/Observer.h"
+#include "kdx/Layout.h"
+#include "kdx/PatchOutput.h"
+#include "kdx/RecordBuilder.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <utility>
 
 namespace kdx {
 
-struct PatchWriteOptions {
-    std::string original;    // the image as it is
-    std::string modified;    // the image as the patch is to make it
-    std::string patch;       // the patch file to write
-    int version = 3;         // 1, 2 or 3
-    bool undo = false;       // version 3.0: each record keeps the original bytes
-    bool blockCheck = false; // version 3.0: store the original's 1024-byte block (version 2.0 always does)
-    bool giImage = false;    // version 3.0: image type 1, block at 32,928 instead of 37,664
-    std::string description; // 8-bit bytes, at most 50
-    std::optional<std::string> dizPath;  // a FILE_ID.DIZ text to attach (versions 2.0, 3.0)
-    // A raw MODIFIED: its sectors whose EDC/ECC are wrong where ORIGINAL's
-    // were right go into the patch repaired (MODIFIED itself is not changed).
-    bool fixSectors = false;
+// What a patch's header says.
+struct PatchHeader {
+    int version = 3;                      // 1, 2 or 3
+    bool undo = false;                    // 3.0: each record keeps the bytes it replaces
+    bool blockCheck = false;              // 3.0: the header holds the block (2.0 always does)
+    bool giImage = false;                 // 3.0: image type 1, the block at 32,928
+    std::string description;              // 8-bit bytes, at most 50
+    std::int64_t imageSize = 0;           // 2.0: the image's length
+    const std::uint8_t* block = nullptr;  // the block's 1024 bytes, where the header holds one
 };
 
-enum class MakeStatus {
-    Written,
-    UnknownVersion,       // number: the version asked for
-    UndoNeedsVersion3,
-    NoBlockInVersion1,
-    GiNeedsVersion3,
-    DescriptionTooLong,   // number: its length
-    DizInVersion1,
-    PatchIsAnImage,       // path: the patch
-    Identical,
-    CantOpenDiz,          // path, error
-    DizTooLong,           // number: its length
-    CantReadDiz,          // path, error
-    CantOpenImage,        // image, path, error
-    CantReadImage,        // image, path, error
-    ImageChanged,         // image, path
-    ModifiedShorter,
-    BeyondReach,          // number: the offset a version 1.0/2.0 patch cannot reach
-    OriginalTooLarge,     // version 2.0 cannot store its size
-    OriginalTooShort,     // number: the length the block check needs; position: the block's
-    CantCreatePatch,      // path, error
-    CantWritePatch,       // path, error
-    CantPlacePatch        // path, error
+class PatchWriter {
+public:
+    enum class Failure { None, Create, Write, Place, BeyondReach };
+
+    explicit PatchWriter(std::string target) : out_(std::move(target)) {}
+
+    // Creates the temporary file and writes the header of header.version (1,
+    // 2 or 3). False when the file cannot be made or written.
+    bool Begin(const PatchHeader& header);
+    // Appends a record: n patched bytes at offset, followed by the n original
+    // bytes in a patch with undo data. False when writing failed or the
+    // version's offsets cannot reach the place (Beyond says which byte).
+    bool Record(std::int64_t offset, const std::uint8_t* patched, const std::uint8_t* original, unsigned n);
+    // A builder whose records come to this writer, merged and split as they
+    // pay in this version; it must not outlive the writer.
+    RecordBuilder Builder();
+    // Ends the records, appends the trailer with diz's text (versions with a
+    // trailer; null: none), makes the file durable and renames it to the
+    // target. A patch of no record, or whose records end as a trailer would,
+    // gets an empty record first: readers take neither for patch data.
+    bool Finish(const std::string* diz);
+
+    std::int64_t Records() const { return records_; }
+    // Bytes of records (Finish sets it) and of the whole file.
+    std::int64_t PatchDataLength() const { return patchDataLength_; }
+    std::int64_t Length() const { return out_.Length(); }
+    Failure Failed() const { return failure_; }
+    // The file a failure concerns, and the system's error number.
+    const std::string& ErrorPath() const { return out_.ErrorPath(); }
+    int Error() const { return out_.Error(); }
+    // BeyondReach: the last byte of the record that no offset of the version reaches.
+    std::int64_t Beyond() const { return beyond_; }
+
+private:
+    bool FromOutput();
+    bool EndsLikeTrailer() const;
+
+    PatchOutput out_;
+    const VersionLayout* layout_ = nullptr;
+    bool undo_ = false;
+    std::int64_t headerLength_ = 0;
+    std::int64_t records_ = 0;
+    std::int64_t patchDataLength_ = 0;
+    std::int64_t beyond_ = 0;
+    Failure failure_ = Failure::None;
 };
-
-enum class WhichImage { Original, Modified };
-
-struct PatchWriteResult {
-    MakeStatus status = MakeStatus::Written;
-    int version = 3;
-    WhichImage image = WhichImage::Original;
-    std::string path;
-    int error = 0;              // the system's error number
-    std::int64_t number = 0;
-    std::int64_t position = 0;
-    std::int64_t records = 0;
-    std::int64_t patchDataLength = 0;  // bytes of records
-    std::int64_t patchLength = 0;      // bytes of the whole patch file
-    // A raw MODIFIED: its sectors whose EDC/ECC are wrong while ORIGINAL's
-    // same sectors are right (repaired in the patch with fixSectors).
-    std::int64_t brokenSectors = 0;
-    std::int64_t firstBrokenSector = -1;
-
-    bool ok() const { return status == MakeStatus::Written; }
-};
-
-// Compares the two images and writes the patch. Refuses (nothing written,
-// no temporary file left) a modified image shorter than the original,
-// identical images, options the version cannot carry, and changes a version
-// cannot reach. Tells the observer its progress every few dozen KiB; an
-// exception thrown from there ends the writing and removes the temporary file.
-PatchWriteResult WritePatch(const PatchWriteOptions& options, Observer& observer);
 
 }  // namespace kdx

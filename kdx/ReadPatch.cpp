@@ -49,7 +49,8 @@ bool Patch::GiImage() const { return layout->hasFlags && HeaderByte(*this, field
 
 bool Patch::BlockCheck() const
 {
-    return layout->blockAlways || (layout->hasFlags && HeaderByte(*this, field::kBlockCheckFlag) == kBlockCheckOn);
+    // Only a version with flags has the flag byte in its header.
+    return layout->HoldsBlock(layout->hasFlags && HeaderByte(*this, field::kBlockCheckFlag) == kBlockCheckOn);
 }
 
 std::int64_t Patch::BlockPosition() const
@@ -68,6 +69,11 @@ RecordFormat Patch::Records(bool undoBytes) const
 {
     return {headerLength, fileLength - diz.nonRecordBytes + headerLength, layout->offsetBytes == 8,
             layout->hasFlags && undoBytes};
+}
+
+WriteChoice Patch::Writes(bool undo) const
+{
+    return {undo && HasUndoData() ? Write::Undo : Write::Patched, Records()};
 }
 
 int ReadMethod(File& file)
@@ -94,9 +100,8 @@ Patch ReadPatch(File& file, const std::string& path, const VersionLayout& layout
     const std::int64_t end = file.Length();
     p.fileLength = end < 0 ? 0 : end;
     // 3.0: any block-check flag but 0 puts the records after the block data.
-    const bool blockInHeader =
-        layout.blockAlways || (layout.hasFlags && HeaderByte(p, field::kBlockCheckFlag) != 0);
-    p.headerLength = blockInHeader ? layout.blockHeader : layout.shortHeader;
+    const bool flagged = layout.hasFlags && HeaderByte(p, field::kBlockCheckFlag) != 0;
+    p.headerLength = layout.HoldsBlock(flagged) ? layout.blockHeader : layout.shortHeader;
     p.diz = ReadDizTrailer(file, p.fileLength, p.headerLength, layout.dizLengthBytes);
     p.patchDataLength = p.fileLength - p.diz.nonRecordBytes;
     return p;

@@ -38,42 +38,4 @@ void CountSector(SectorTally& tally, std::uint64_t lba, const SectorCheck& check
     if (tally.listed < SectorTally::kListed) tally.firstWrong[tally.listed++] = lba;
 }
 
-void SectorScanner::Scan(std::span<const std::uint8_t> bytes)
-{
-    Feed(nullptr, bytes.data(), bytes.size());
-}
-
-std::uint64_t SectorScanner::ScanAndFix(std::span<std::uint8_t> bytes)
-{
-    return Feed(bytes.data(), bytes.data(), bytes.size());
-}
-
-RawVerdict SectorScanner::Verdict() const
-{
-    if (length_ == 0) return RawVerdict::Empty;
-    if (length_ % kSectorSize != 0) return RawVerdict::LengthNotMultiple;
-    return firstHasSync_ ? RawVerdict::Raw : RawVerdict::NoSync;
-}
-
-std::uint64_t SectorScanner::Feed(std::uint8_t* writable, const std::uint8_t* bytes, std::size_t size)
-{
-    if (size == 0) return 0;
-    if (length_ == 0) firstHasSync_ = HasSyncPattern({bytes, size});
-    // After a part of a sector nothing lines up any more: the image is not
-    // raw, and only its length is still counted.
-    const bool aligned = length_ % kSectorSize == 0;
-    length_ += size;
-    if (!aligned) return 0;
-
-    std::uint64_t fixedHere = 0;
-    for (std::size_t at = 0; size - at >= kSectorSize; at += kSectorSize) {
-        const SectorCheck check = CheckSector(SectorView(bytes + at, kSectorSize));
-        CountSector(tally_, tally_.sectors, check);
-        if (check.Right()) continue;
-        if (writable != nullptr && RepairSector(SectorBytes(writable + at, kSectorSize))) ++fixedHere;
-    }
-    tally_.fixed += fixedHere;
-    return fixedHere;
-}
-
 }  // namespace kdx

@@ -1,6 +1,5 @@
-// The sectors of a whole raw image, read in pieces: whether it is raw at
-// all, how many sectors of each kind it holds, which have a wrong EDC/ECC,
-// and (on request) their repair. Memory stays the same for any image size.
+// What is said of the sectors of a whole raw image: whether it is raw at
+// all, how many sectors of each kind it holds and which have a wrong EDC/ECC.
 #pragma once
 
 #include "kdx/CdSector.h"
@@ -37,33 +36,10 @@ struct SectorTally {
     std::uint64_t wrongEcc = 0;  // of those, with wrong P or Q parity
     std::array<std::uint64_t, kListed> firstWrong{};  // their LBAs, in order
     std::size_t listed = 0;                           // how many of firstWrong are set
-    std::uint64_t fixed = 0;     // sectors repaired in the buffers (fix mode)
+    std::uint64_t fixed = 0;     // sectors repaired (fix mode)
 };
 
 // Counts one checked sector, LBA lba, into the tally.
 void CountSector(SectorTally& tally, std::uint64_t lba, const SectorCheck& check);
-
-// Fed the image's bytes in order, in buffers of any number of whole sectors;
-// only the last buffer may end in a part of a sector, which makes the image
-// not raw. Sector n of the image is LBA n.
-class SectorScanner {
-public:
-    // Checks each sector and counts it.
-    void Scan(std::span<const std::uint8_t> bytes);
-    // The same, and repairs every checkable sector found wrong, in the buffer.
-    // Returns how many sectors of this buffer it repaired.
-    std::uint64_t ScanAndFix(std::span<std::uint8_t> bytes);
-
-    // What the bytes fed so far make of the image.
-    RawVerdict Verdict() const;
-    const SectorTally& Tally() const { return tally_; }
-
-private:
-    std::uint64_t Feed(std::uint8_t* writable, const std::uint8_t* bytes, std::size_t size);
-
-    SectorTally tally_;
-    std::uint64_t length_ = 0;
-    bool firstHasSync_ = false;
-};
 
 }  // namespace kdx

@@ -38,6 +38,7 @@ find_program(DPKG_DEB dpkg-deb)
 if(DPKG_DEB)
   execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE DEB_ARCH OUTPUT_STRIP_TRAILING_WHITESPACE)
   add_test(NAME package COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check-package
-    ${PROJECT_SOURCE_DIR}/dist/mendrix_${PROJECT_VERSION}_${DEB_ARCH}.deb $<TARGET_FILE:mendrix-cli> ${PROJECT_VERSION})
+    ${PROJECT_SOURCE_DIR}/dist/mendrix_${PROJECT_VERSION}_${DEB_ARCH}.deb $<TARGET_FILE:mendrix-cli> ${PROJECT_VERSION}
+    ${PROJECT_SOURCE_DIR}/LICENSE)
   set_tests_properties(package PROPERTIES SKIP_RETURN_CODE 77)
 endif()

@@ -1,6 +1,7 @@
 // A window's stored design as data: its size and look and its controls in
-// the order the window declares them. The forms' layouts are written in
-// these terms once; each backend builds its real widgets from them.
+// the order the window declares them, in pixels at 96 dots per inch. The
+// forms' layouts are written in these terms once; each backend builds its
+// real widgets from them, scaled to the display.
 #pragma once
 
 #include "platform/Controls.h"
@@ -12,16 +13,28 @@ namespace platform {
 
 struct FontDesign {
     const char* name = "MS Sans Serif";
-    int height = 11;  // character height in pixels, never scaled
+    int height = 11;  // character height in pixels at 96 dots per inch
     bool bold = false;
     bool fixedPitch = false;
     Color color = clWindowText;
 };
 
+// One drawing of a picture, made for a display scale (100: 96 dots per
+// inch; 150: 144 ...) at the design's size times that scale.
+struct PictureDrawing {
+    int percent = 100;
+    std::span<const unsigned char> jpeg{};
+};
+
+// The drawing that shows a picture at dpi dots per inch: the one made for
+// that scale, else the next larger one (to be scaled down), else the
+// largest (to be enlarged). nullptr when there is none.
+const PictureDrawing* DrawingFor(std::span<const PictureDrawing> drawings, int dpi);
+
 enum class ControlKind {
     Memo,        // multi-line text box
     Edit,        // one-line edit box
-    Picture,     // a JPEG picture; the control takes the picture's size
+    Picture,     // a JPEG picture; the control takes the size of its 100 % drawing
     FlatButton,  // no caption, transparent, framed while hovered or pressed
     CheckBox,
     Label
@@ -43,7 +56,7 @@ struct ControlDesign {
     bool enabled = true;
     bool bothScrollBars = false;
     bool handPointer = false;
-    std::span<const unsigned char> jpeg{};  // a picture's JPEG bytes
+    std::span<const PictureDrawing> drawings{};  // a picture's drawings, smallest scale first
 };
 
 struct FormDesign {

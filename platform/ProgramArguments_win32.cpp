@@ -1,6 +1,6 @@
 #include "platform/ProgramArguments.h"
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -17,7 +17,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv)
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (wide == nullptr) return {argv, argv + argc};
     std::vector<std::string> arguments;
-    for (int i = 0; i < count; ++i) arguments.push_back(win32::Narrow(wide[i]));
+    for (int i = 0; i < count; ++i) arguments.push_back(utf16::Narrow(wide[i]));
     LocalFree(wide);
     return arguments;
 }

@@ -23,7 +23,7 @@ std::optional<std::string> Services::OpenFileDialog(const std::string&, const st
     return std::nullopt;
 }
 
-void Services::OpenURL(const std::string&) {}
+std::string Services::OpenDocument(const std::string&) { return "there is no desktop to show it on"; }
 
 void Services::AssociateFileType(const std::string& extension, const std::string& programPath)
 {

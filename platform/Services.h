@@ -45,8 +45,11 @@ public:
     // was last confirmed for its next showing. Answers the chosen path, or
     // nothing when the user cancelled. Without a desktop: always cancelled.
     virtual std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter);
-    // Asks the desktop to open a web address. Reports nothing, also on failure.
-    virtual void OpenURL(const std::string& url);
+    // Shows one of the program's own documents (its guide) to the user, in
+    // the desktop's viewer or a window of its own. Answers an empty text
+    // once it is on its way, otherwise the system's reason why it cannot be
+    // shown; nothing else is reported. Without a desktop: never shown.
+    virtual std::string OpenDocument(const std::string& path);
     // Makes programPath the program that opens files of the extension; ends
     // with an exception whose text the general error box shows. Calls
     // associate, which the program sets (the association is linked by the

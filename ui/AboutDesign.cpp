@@ -21,7 +21,7 @@ const platform::FormDesign& AboutDesign()
         .caption = "About MENDRIX v" MENDRIX_VERSION,
         .controls = {
             {.name = "aboutImage", .kind = ControlKind::Picture, .left = 0, .top = 0, .width = 325, .height = 215,
-             .jpeg = AboutImageJpeg()},
+             .drawings = AboutImage()},
             {.name = "lblWeb", .kind = ControlKind::Label, .left = 99, .top = 175, .width = 157, .height = 16,
              .hint = "visit our website", .font = &webFont, .color = 0xBFBFBF,
              .handPointer = true},

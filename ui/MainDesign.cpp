@@ -30,7 +30,7 @@ const platform::FormDesign& MainDesign()
             {.name = "edtImage", .kind = ControlKind::Edit, .left = 112, .top = 48, .width = 241, .height = 21,
              .color = platform::clWindow, .tabOrder = 2, .readOnly = true},
             {.name = "bgImage", .kind = ControlKind::Picture, .left = 0, .top = 0, .width = 410, .height = 180,
-             .jpeg = BgImageJpeg()},
+             .drawings = BgImage()},
             {.name = "btnApply", .kind = ControlKind::FlatButton, .left = 15, .top = 126, .width = 127, .height = 25,
              .hint = "Apply KDX-File"},
             {.name = "btnKDX", .kind = ControlKind::FlatButton, .left = 358, .top = 89, .width = 23, .height = 22,

@@ -2,16 +2,16 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Services.h"
-#include "ui/Homepage.h"
+#include "ui/Guide.h"
 
 #include <algorithm>
 
 namespace ui {
 
 TfrmAbout::TfrmAbout(AboutControls controls, const platform::Form& frmMain)
-    : controls_(controls), frmMain_(frmMain), address_(HomepageFor(platform::ParamStr(0)))
+    : controls_(controls), frmMain_(frmMain)
 {
-    controls_.lblWeb.SetText(AddressCaption(address_));
+    controls_.lblWeb.SetText(GuideCaption(GuidePath(platform::ParamStr(0))));
 }
 
 void TfrmAbout::ShowModal()
@@ -48,7 +48,14 @@ void TfrmAbout::aboutImageMouseMove()
     controls_.lblWeb.SetUnderlined(false);
 }
 
-void TfrmAbout::lblWebClick() { platform::Ui().OpenURL(address_); }
+void TfrmAbout::lblWebClick()
+{
+    const std::string guide = GuidePath(platform::ParamStr(0));
+    const std::string reason = platform::Ui().OpenDocument(guide);
+    if (!reason.empty())
+        platform::MessageDlg(text::CantOpenGuide(guide, reason), platform::MsgDlgType::mtError,
+                             platform::MsgDlgButtons::mbOK);
+}
 
 void TfrmAbout::lblWebMouseMove()
 {

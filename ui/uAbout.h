@@ -8,6 +8,14 @@
 
 namespace ui {
 
+namespace text {
+// The error box of a guide that cannot be shown.
+inline std::string CantOpenGuide(const std::string& path, const std::string& reason)
+{
+    return "Can't open the guide (" + reason + ") ...\r(" + path + ")";
+}
+}  // namespace text
+
 struct AboutControls {
     platform::Form& frmAbout;
     platform::Label& lblWeb;
@@ -16,8 +24,8 @@ struct AboutControls {
 class TfrmAbout {
 public:
     // frmMain is the main window, read for the placement at each showing.
-    // The label shows the program's address (Homepage.h), found from the
-    // program's path (the command line's first entry).
+    // The label names the program's guide (Guide.h), found from the
+    // program's path (the command line's first entry) at each click.
     TfrmAbout(AboutControls controls, const platform::Form& frmMain);
 
     // Shows the window modally (the About command): FormShow, then on the
@@ -27,6 +35,7 @@ public:
     void FormShow();
     void aboutImageClick();
     void aboutImageMouseMove();
+    // Opens the guide; the About window stays. An error box if it cannot.
     void lblWebClick();
     void lblWebMouseMove();
 
@@ -35,7 +44,6 @@ private:
 
     AboutControls controls_;
     const platform::Form& frmMain_;
-    std::string address_;  // the label's text and what a click on it opens
     bool shownBefore_ = false;
 };
 

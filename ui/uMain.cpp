@@ -100,7 +100,31 @@ void TfrmMain::btnCloseClick()
     controls_.frmMain.Close();
 }
 
-void TfrmMain::btnApplyClick() { commands::btnApplyClick(state_, controls_); }
+void TfrmMain::btnApplyClick()
+{
+    try {
+        commands::btnApplyClick(state_, controls_);
+    } catch (...) {
+        CloseIfAsked();
+        throw;
+    }
+    CloseIfAsked();
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    if (!state_.Patching) return true;
+    closeAsked_ = true;
+    return false;
+}
+
+void TfrmMain::CloseIfAsked()
+{
+    // A nested Apply that was refused returns while the outer one still writes.
+    if (!closeAsked_ || state_.Patching) return;
+    closeAsked_ = false;
+    controls_.frmMain.Close();
+}
 
 void TfrmMain::LoadPatch(const std::string& path) { commands::LoadPatch(state_, controls_, path); }
 

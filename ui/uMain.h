@@ -60,6 +60,11 @@ public:
     void btnAboutClick();
     void btnCloseClick();
     void btnApplyClick();
+    // A request to close the window (its close button, the system menu, the
+    // keyboard). Asks nothing; answers whether the window may close now.
+    // During an apply it stays, busy cursor and all, until the apply has
+    // ended and the image is on the disk, and then closes.
+    bool FormCloseQuery();
 
     void LoadPatch(const std::string& path);
     // The running program's full path, taken by FormCreate.
@@ -71,11 +76,13 @@ public:
 
 private:
     void RefuseLoadWhilePatching();
+    void CloseIfAsked();
 
     platform::PatchControls controls_;
     commands::PatchState state_;
     TfrmAbout& about_;
     std::string exePath_;
+    bool closeAsked_ = false;  // a close came while patching
 };
 
 }  // namespace ui

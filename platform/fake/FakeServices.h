@@ -46,7 +46,12 @@ public:
     Cursor ScreenCursor() const override { return cursor; }
     void SetScreenCursor(Cursor c) override { cursor = c; }
     std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
-    void OpenURL(const std::string& url) override { urls.push_back(url); }
+    // Records the path; answers documentFailure.
+    std::string OpenDocument(const std::string& path) override
+    {
+        documents.push_back(path);
+        return documentFailure;
+    }
 
     std::vector<Box> boxes;
     // Answers to questions (Yes/No boxes), taken in order; Yes once it is empty.
@@ -63,7 +68,8 @@ public:
     std::deque<DialogAnswer> dialogAnswers;
     // The dialog's filter entry, kept from the last confirmed file.
     int filterIndex = 1;
-    std::vector<std::string> urls;
+    std::vector<std::string> documents;
+    std::string documentFailure;  // empty: every document opens
 };
 
 }  // namespace platform::fake

@@ -14,8 +14,10 @@ QString title_;
 
 void PrepareEnvironment()
 {
-    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING") && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // 125 % is 1.25, not rounded to a whole factor: the windows grow by the
+    // desktop's scale as the Windows program does, and draw the pictures
+    // made for it.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 }
 
 void ShowTitleOn(QWidget* window) { window->setWindowIconText(title_); }

@@ -9,9 +9,8 @@ class QWidget;
 
 namespace platform::qt {
 
-// Before the QApplication exists: sizes and positions stay in pixels as
-// designed, whatever the screen's resolution (unless the user asked for
-// scaling through the toolkit's environment variables).
+// Before the QApplication exists: the windows follow the desktop's display
+// scale (or QT_SCALE_FACTOR) exactly, the designs' pixels times the scale.
 void PrepareEnvironment();
 
 // After it exists: the program's name and title, the substitutes for the

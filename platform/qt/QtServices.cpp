@@ -3,11 +3,11 @@
 #include "platform/qt/FileFilter.h"
 #include "platform/qt/MessageBox.h"
 
+#include "platform/qt/TextViewer.h"
+
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
-#include <QUrl>
 
 namespace platform::qt {
 
@@ -81,9 +81,6 @@ std::optional<std::string> QtServices::OpenFileDialog(const std::string& title, 
     return QFile::encodeName(chosen.first()).toStdString();
 }
 
-void QtServices::OpenURL(const std::string& url)
-{
-    QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromUtf8(url.c_str())));
-}
+std::string QtServices::OpenDocument(const std::string& path) { return ShowTextDocument(path, ModalParent()); }
 
 }  // namespace platform::qt

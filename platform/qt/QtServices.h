@@ -1,5 +1,5 @@
 // The Qt backend's services: modal message boxes, the one open-file
-// dialog, the throttled pump, the busy cursor and the URL opener.
+// dialog, the throttled pump, the busy cursor and the document viewer.
 #pragma once
 
 #include "platform/PumpThrottle.h"
@@ -26,7 +26,9 @@ public:
     Cursor ScreenCursor() const override { return cursor_; }
     void SetScreenCursor(Cursor cursor) override;
     std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
-    void OpenURL(const std::string& url) override;
+    // A window of the program's own shows the document as plain text: a
+    // desktop may have no viewer for a guide written in Markdown.
+    std::string OpenDocument(const std::string& path) override;
 
 private:
     PumpThrottle throttle_;

@@ -1,7 +1,5 @@
 #include "platform/qt/QtWindow.h"
 
-#include "platform/Jpeg.h"
-
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -13,7 +11,6 @@
 #include <QStyleFactory>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace platform::qt {
 namespace {
@@ -31,19 +28,6 @@ void SetBackground(QWidget* widget, QPalette::ColorRole role, Color color)
     QPalette palette = widget->palette();
     palette.setColor(role, ToQColor(color, palette));
     widget->setPalette(palette);
-}
-
-QImage PictureOf(const ControlDesign& control)
-{
-    try {
-        const RgbImage rgb = DecodeJpeg(control.jpeg);
-        return QImage(rgb.rgb.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888)
-            .convertToFormat(QImage::Format_RGB32);
-    } catch (const std::exception& e) {
-        // The pictures are built into the program; a broken one leaves its place empty.
-        std::fprintf(stderr, "%s: %s\n", control.name, e.what());
-        return QImage();
-    }
 }
 
 bool IsWindowed(ControlKind kind)
@@ -130,7 +114,7 @@ void QtWindow::Build(const ControlDesign& control)
         break;
     }
     case ControlKind::Picture: {
-        auto* picture = new PictureBox(PictureOf(control), widget_);
+        auto* picture = new PictureBox(control.drawings, control.name, widget_);
         widget = picture;
         break;
     }
@@ -171,9 +155,9 @@ void QtWindow::Build(const ControlDesign& control)
     if (control.font != nullptr) widget->setFont(ToQFont(*control.font));
     int width = control.width;
     int height = control.height;
-    if (auto* picture = dynamic_cast<PictureBox*>(widget); picture != nullptr && !picture->Image().isNull()) {
-        width = picture->Image().width();  // the picture control takes the picture's size
-        height = picture->Image().height();
+    if (auto* picture = dynamic_cast<PictureBox*>(widget); picture != nullptr && !picture->DesignSize().isEmpty()) {
+        width = picture->DesignSize().width();  // the picture control takes the picture's size
+        height = picture->DesignSize().height();
     }
     widget->setGeometry(control.left, control.top, width, height);
     if (control.hint != nullptr) widget->setToolTip(QString::fromUtf8(control.hint));
@@ -298,5 +282,7 @@ void QtWindow::OnDropFiles(std::function<void(const std::vector<std::string>&)> 
 }
 
 void QtWindow::OnSysCommand(std::function<void(std::uint32_t)> handler) { onSysCommand_ = std::move(handler); }
+
+void QtWindow::OnCloseQuery(std::function<bool()> handler) { widget_->onCloseQuery = std::move(handler); }
 
 }  // namespace platform::qt

@@ -50,6 +50,8 @@ public:
     void OnFirstShow(Handler handler);
     void OnDropFiles(std::function<void(const std::vector<std::string>&)> handler);
     void OnSysCommand(std::function<void(std::uint32_t)> handler);
+    // Asked when the window is to close; false keeps it open.
+    void OnCloseQuery(std::function<bool()> handler);
 
 protected:
     void Show() override;  // the caption

@@ -1,7 +1,9 @@
 #include "platform/qt/Widgets.h"
 
 #include "platform/Dispatch.h"
+#include "platform/Jpeg.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -10,6 +12,9 @@
 #include <QTimer>
 #include <QUrl>
 #include <qdrawutil.h>
+
+#include <cstdio>
+#include <exception>
 
 namespace platform::qt {
 
@@ -56,15 +61,44 @@ void MouseEvents::Release(QWidget* self, QMouseEvent* event)
     if (self->rect().contains(event->position().toPoint())) Fire(onClick);
 }
 
-PictureBox::PictureBox(QImage image, QWidget* parent) : QWidget(parent), image_(std::move(image))
+PictureBox::PictureBox(std::span<const PictureDrawing> drawings, const char* name, QWidget* parent)
+    : QWidget(parent), drawings_(drawings), name_(name)
 {
     setMouseTracking(true);
 }
 
+const QImage& PictureBox::Image(qreal ratio)
+{
+    static const QImage none;
+    const PictureDrawing* drawing = DrawingFor(drawings_, qRound(ratio * 96));
+    if (drawing == nullptr) return none;
+    const auto [at, made] = decoded_.try_emplace(drawing->percent);
+    if (!made) return at->second;
+    try {
+        const RgbImage rgb = DecodeJpeg(drawing->jpeg);
+        at->second = QImage(rgb.rgb.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888)
+                         .convertToFormat(QImage::Format_RGB32);
+        at->second.setDevicePixelRatio(drawing->percent / 100.0);
+    } catch (const std::exception& e) {
+        // The pictures are built into the program; a broken one leaves its place empty.
+        std::fprintf(stderr, "%s: %s\n", name_.c_str(), e.what());
+    }
+    return at->second;
+}
+
+QSize PictureBox::DesignSize()
+{
+    const QImage& image = Image(1.0);
+    return image.isNull() ? QSize() : image.deviceIndependentSize().toSize();
+}
+
 void PictureBox::paintEvent(QPaintEvent*)
 {
+    const QImage& image = Image(devicePixelRatioF());
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    // Only a drawing made for another scale is resampled.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QPointF(0, 0), image);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event)
@@ -112,6 +146,16 @@ void FormWidget::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     if (!event->spontaneous() && onHidden) onHidden();
+}
+
+void FormWidget::closeEvent(QCloseEvent* event)
+{
+    bool allow = true;
+    if (onCloseQuery) platform::Dispatch([&] { allow = onCloseQuery(); });
+    if (allow)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void FormWidget::dragEnterEvent(QDragEnterEvent* event)

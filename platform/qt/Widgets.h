@@ -3,6 +3,8 @@
 // reaches its handler through platform::Dispatch.
 #pragma once
 
+#include "platform/Design.h"
+
 #include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
@@ -11,6 +13,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,10 +55,18 @@ private:
     bool pressed_ = false;
 };
 
+// A picture drawn for several display scales. It paints the drawing made
+// for the screen's scale pixel for pixel; between scales, the next larger
+// drawing smoothly scaled down. Its size is that of the 100 % drawing.
 class PictureBox : public QWidget, public MouseEvents {
 public:
-    PictureBox(QImage image, QWidget* parent);
-    const QImage& Image() const { return image_; }
+    PictureBox(std::span<const PictureDrawing> drawings, const char* name, QWidget* parent);
+    // The drawing shown at a device pixel ratio, that drawing's scale as its
+    // own ratio; a null image when it does not decode (a line on standard
+    // error, once).
+    const QImage& Image(qreal ratio = 1.0);
+    // The 100 % drawing's size, or an empty one.
+    QSize DesignSize();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,7 +75,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QImage image_;
+    std::span<const PictureDrawing> drawings_;
+    std::string name_;
+    std::map<int, QImage> decoded_;  // by the scale drawn for
 };
 
 class ClickLabel : public QLabel, public MouseEvents {
@@ -86,7 +100,7 @@ public:
 };
 
 // A top-level window: reports its first showing, dropped files, context
-// menu requests and its hiding.
+// menu requests, requests to close it and its hiding.
 class FormWidget : public QWidget {
 public:
     FormWidget(QWidget* parent, Qt::WindowFlags flags);
@@ -95,6 +109,8 @@ public:
     std::function<void(const std::vector<std::string>&)> onDropFiles;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onHidden;
+    // Asked at every request to close the window; false keeps it open.
+    std::function<bool()> onCloseQuery;
     // Once, at the first move that finds the window in a frame (a window
     // manager frames a window only after it is on screen).
     Handler onFramed;
@@ -103,6 +119,7 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

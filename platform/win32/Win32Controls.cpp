@@ -1,7 +1,7 @@
 #include "platform/win32/Win32Controls.h"
 
 #include "platform/MemoText.h"
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 namespace platform::win32 {
 
@@ -11,7 +11,7 @@ COLORREF ToColorRef(Color color)
     return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
-void Win32Edit::Show() { SetWindowTextW(window_, Widen(Text()).c_str()); }
+void Win32Edit::Show() { SetWindowTextW(window_, utf16::Widen(Text()).c_str()); }
 
 void Win32Memo::Show()
 {
@@ -20,7 +20,7 @@ void Win32Memo::Show()
         if (!shown.empty()) shown += "\r\n";
         shown += MemoLineToUtf8(line, false);
     }
-    SetWindowTextW(window_, Widen(shown).c_str());
+    SetWindowTextW(window_, utf16::Widen(shown).c_str());
 }
 
 void Win32CheckBox::Show()

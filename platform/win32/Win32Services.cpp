@@ -1,11 +1,12 @@
 #include "platform/win32/Win32Services.h"
 
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 namespace platform::win32 {
@@ -47,7 +48,7 @@ ModalResult Win32Services::ShowBox(const char* caption, const std::string& text,
                                    MsgDlgButtons buttons)
 {
     const UINT kind = buttons == MsgDlgButtons::mbOK ? MB_OK : MB_YESNO;
-    switch (showBox(Widen(text), Widen(caption), kind | icon | MB_TASKMODAL)) {
+    switch (showBox(utf16::Widen(text), utf16::Widen(caption), kind | icon | MB_TASKMODAL)) {
     case IDOK: return ModalResult::mrOk;
     case IDYES: return ModalResult::mrYes;
     case IDNO: return ModalResult::mrNo;
@@ -85,12 +86,12 @@ void Win32Services::SetScreenCursor(Cursor cursor)
 std::optional<std::string> Win32Services::OpenFileDialog(const std::string& title, const std::string& filter)
 {
     // "Name|patterns|..." becomes "Name\0patterns\0...\0\0".
-    std::wstring filters = Widen(filter);
+    std::wstring filters = utf16::Widen(filter);
     for (wchar_t& c : filters)
         if (c == L'|') c = L'\0';
     filters.push_back(L'\0');
     filters.push_back(L'\0');
-    const std::wstring caption = Widen(title);
+    const std::wstring caption = utf16::Widen(title);
     std::vector<wchar_t> name(32768, L'\0');  // starts empty every time
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -103,12 +104,32 @@ std::optional<std::string> Win32Services::OpenFileDialog(const std::string& titl
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     filterIndex_ = dialog.nFilterIndex;
-    return Narrow(name.data());
+    return utf16::Narrow(name.data());
 }
 
-void Win32Services::OpenURL(const std::string& url)
+std::string Win32Services::OpenDocument(const std::string& path)
 {
-    ShellExecuteW(nullptr, L"open", Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::wstring file = utf16::Widen(path);
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    // The system shows nothing of its own on failure: the caller says why.
+    open.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    open.hwnd = GetActiveWindow();
+    open.lpVerb = L"open";
+    open.lpFile = file.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&open)) return {};
+    const DWORD error = GetLastError();
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = text != nullptr ? text : L"";
+    LocalFree(text);
+    // The system's sentence without its full stop and line end.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.' ||
+                               reason.back() == L' '))
+        reason.pop_back();
+    return reason.empty() ? "error " + std::to_string(error) : utf16::Narrow(reason);
 }
 
 }  // namespace platform::win32

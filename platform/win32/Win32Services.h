@@ -1,5 +1,5 @@
 // The Win32 backend's services: MessageBoxW, the open-file dialog, the
-// throttled pump, the hourglass and the URL opener.
+// throttled pump, the hourglass and the shell's document opener.
 #pragma once
 
 #include "platform/PumpThrottle.h"
@@ -25,7 +25,8 @@ public:
     Cursor ScreenCursor() const override { return cursor_; }
     void SetScreenCursor(Cursor cursor) override;
     std::optional<std::string> OpenFileDialog(const std::string& title, const std::string& filter) override;
-    void OpenURL(const std::string& url) override;
+    // The shell's "open" on the document, owned by the active window.
+    std::string OpenDocument(const std::string& path) override;
 
     // Shows a message box: the UTF-16 text and caption, the MB_* style;
     // answers the ID* of the button pressed. MessageBoxW unless replaced

@@ -1,15 +1,14 @@
 #include "platform/win32/Win32Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/win32/Bitmap.h"
-#include "platform/win32/Utf16.h"
-#include "platform/win32/Win32Services.h"
+#include "platform/Services.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
+#include <string>
 
 namespace platform::win32 {
 
@@ -24,13 +23,18 @@ DWORD StyleOf(const FormDesign& design)
                          : WS_POPUP | WS_CLIPCHILDREN;
 }
 
-HFONT FontOf(const FontDesign& font)
+HFONT FontOf(const FontDesign& font, UINT dpi)
 {
-    // A negative height asks for the character height in pixels, never scaled.
-    return CreateFontW(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    // MS Sans Serif is a bitmap font, made in a few heights only. At 96 dots
+    // per inch the designs keep it; at any other scale its outline twin is
+    // drawn at the height asked for, not at the nearest height there is.
+    std::string face = font.name;
+    if (dpi != 96 && face == "MS Sans Serif") face = "Microsoft Sans Serif";
+    // A negative height asks for the character height in pixels.
+    return CreateFontW(-MulDiv(font.height, static_cast<int>(dpi), 96), 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                       FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        static_cast<BYTE>((font.fixedPitch ? FIXED_PITCH : DEFAULT_PITCH) | FF_DONTCARE),
-                       Widen(font.name).c_str());
+                       utf16::Widen(face).c_str());
 }
 
 void RegisterClassOnce()
@@ -38,7 +42,7 @@ void RegisterClassOnce()
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcW;  // replaced per window on WM_NCCREATE
+        wc.lpfnWndProc = DefWindowProcW;  // replaced per window once created
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -53,25 +57,33 @@ bool IsWindowed(ControlKind kind)
     return kind == ControlKind::Memo || kind == ControlKind::Edit || kind == ControlKind::CheckBox;
 }
 
+UINT DpiOf(HWND window)
+{
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi != 0 ? dpi : 96;
+}
+
 }  // namespace
 
 Win32Window::Win32Window(const FormDesign& design, Win32Window* owner)
     : design_(design), owner_(owner != nullptr ? owner->Handle() : nullptr)
 {
     RegisterClassOnce();
-    RECT frame{0, 0, design.clientWidth, design.clientHeight};
-    AdjustWindowRectEx(&frame, StyleOf(design), FALSE, 0);
-    window_ = CreateWindowExW(0, kClassName, L"", StyleOf(design), CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    HWND ownerWindow = owner_;
+    if (owner == nullptr) {
+        application_ = std::make_unique<ApplicationWindow>(kTitle, GetDpiForSystem());
+        ownerWindow = application_->Handle();
+    }
+    // Created at the design's client size; Layout fits it to the display.
+    window_ = CreateWindowExW(0, kClassName, L"", StyleOf(design), CW_USEDEFAULT, CW_USEDEFAULT, design.clientWidth,
+                              design.clientHeight, ownerWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+    if (application_) application_->SetMainWindow(window_);
 
     tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr),
                             nullptr);
-    const HFONT formFont = FontOf(design.font);
-    fonts_.push_back(formFont);
     // Tab order: children are created in it, the windowed controls only.
     std::vector<const ControlDesign*> order;
     for (const ControlDesign& control : design.controls) order.push_back(&control);
@@ -79,12 +91,12 @@ Win32Window::Win32Window(const FormDesign& design, Win32Window* owner)
         const int ka = a->tabOrder < 0 ? 1000 : a->tabOrder, kb = b->tabOrder < 0 ? 1000 : b->tabOrder;
         return ka < kb;
     });
-    for (const ControlDesign* control : order) Build(*control, formFont);
+    for (const ControlDesign* control : order) Build(*control);
+    Layout(DpiOf(window_));
     for (const auto& part : parts_)
         if (part->design->tabOrder == 0 && part->child != nullptr) SetFocus(part->child);
     SetCaption(design.caption);
-    const Bounds bounds = BoundsRect();
-    SetBounds(bounds);
+    SetBounds(BoundsRect());
 }
 
 Win32Window::~Win32Window()
@@ -99,16 +111,10 @@ Win32Window::~Win32Window()
         if (part->picture.handle != nullptr) DeleteObject(part->picture.handle);
 }
 
-void Win32Window::Build(const ControlDesign& control, HFONT formFont)
+void Win32Window::Build(const ControlDesign& control)
 {
     auto part = std::make_unique<Part>();
     part->design = &control;
-    part->rect = {control.left, control.top, control.left + control.width, control.top + control.height};
-    part->font = formFont;
-    if (control.font != nullptr) {
-        part->font = FontOf(*control.font);
-        fonts_.push_back(part->font);
-    }
     if (IsWindowed(control.kind)) {
         part->brush = CreateSolidBrush(ToColorRef(control.color));
         brushes_.push_back(part->brush);
@@ -116,8 +122,8 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const DWORD tab = control.tabOrder >= 0 ? WS_TABSTOP : 0;
     auto child = [&](const wchar_t* cls, DWORD style, DWORD exStyle, const wchar_t* text) {
-        return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, control.left, control.top,
-                               control.width, control.height, window_, nullptr, instance, nullptr);
+        return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_, nullptr,
+                               instance, nullptr);
     };
     switch (control.kind) {
     case ControlKind::Memo:
@@ -132,7 +138,7 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
         edits_[control.name] = std::make_unique<Win32Edit>(part->child);
         break;
     case ControlKind::CheckBox: {
-        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, Widen(control.caption).c_str());
+        part->child = child(L"BUTTON", tab | BS_AUTOCHECKBOX, 0, utf16::Widen(control.caption).c_str());
         auto box = std::make_unique<Win32CheckBox>(part->child);
         box->SetEnabled(control.enabled);
         checkBoxes_[control.name] = std::move(box);
@@ -142,43 +148,98 @@ void Win32Window::Build(const ControlDesign& control, HFONT formFont)
         part->child = child(L"BUTTON", BS_OWNERDRAW, 0, L"");
         SetWindowSubclass(part->child, &ButtonProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
         break;
-    case ControlKind::Picture:
-        part->picture = BitmapOf(control.jpeg, control.name);
-        if (part->picture.handle != nullptr)  // the picture control takes the picture's size
-            part->rect = {control.left, control.top, control.left + part->picture.width,
-                          control.top + part->picture.height};
-        break;
+    case ControlKind::Picture: break;  // drawn for the display by Layout
     case ControlKind::Label: {
-        auto label = std::make_unique<Win32Label>([this, rect = part->rect] { InvalidateRect(window_, &rect, TRUE); });
+        auto label = std::make_unique<Win32Label>([this, at = part.get()] { InvalidateRect(window_, &at->rect, TRUE); });
         label->SetText(control.caption != nullptr ? control.caption : "");
         labels_[control.name] = std::move(label);
         break;
     }
     }
-    if (part->child != nullptr) {
-        SendMessageW(part->child, WM_SETFONT, reinterpret_cast<WPARAM>(part->font), FALSE);
-        SetWindowLongPtrW(part->child, GWLP_ID, static_cast<LONG_PTR>(parts_.size() + 100));
-    }
-    if (control.hint != nullptr) {
-        const std::wstring hint = Widen(control.hint);
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = window_;
-        tool.lpszText = const_cast<wchar_t*>(hint.c_str());
-        if (part->child != nullptr) {
-            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            tool.uId = reinterpret_cast<UINT_PTR>(part->child);
-        } else {
-            tool.uFlags = TTF_SUBCLASS;
-            tool.uId = parts_.size() + 100;
-            tool.rect = part->rect;
-        }
-        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    if (part->child != nullptr) SetWindowLongPtrW(part->child, GWLP_ID, static_cast<LONG_PTR>(parts_.size() + 100));
+    if (control.hint != nullptr) AddTool(*part);
     parts_.push_back(std::move(part));
 }
 
-void Win32Window::Show() { SetWindowTextW(window_, Widen(Caption()).c_str()); }
+void Win32Window::AddTool(Part& part)
+{
+    const std::wstring hint = utf16::Widen(part.design->hint);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.lpszText = const_cast<wchar_t*>(hint.c_str());
+    if (part.child != nullptr) {
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uId = reinterpret_cast<UINT_PTR>(part.child);
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Drawn parts have their rectangle as the tool. So does a control that can
+    // be disabled: a disabled window gets no mouse input, the window beneath
+    // it does, and its hint must show all the same.
+    if (part.child == nullptr || part.design->kind == ControlKind::CheckBox) {
+        tool.uFlags = TTF_SUBCLASS;
+        tool.uId = part.tool = parts_.size() + 100;
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void Win32Window::Layout(UINT dpi)
+{
+    dpi_ = dpi;
+    const std::vector<HFONT> oldFonts = std::move(fonts_);
+    fonts_.clear();
+    const HFONT formFont = FontOf(design_.font, dpi);
+    fonts_.push_back(formFont);
+    for (const auto& part : parts_) {
+        const ControlDesign& control = *part->design;
+        const int left = Scaled(control.left), top = Scaled(control.top);
+        part->rect = {left, top, left + Scaled(control.width), top + Scaled(control.height)};
+        part->font = formFont;
+        if (control.font != nullptr) {
+            part->font = FontOf(*control.font, dpi);
+            fonts_.push_back(part->font);
+        }
+        if (control.kind == ControlKind::Picture) {
+            if (part->picture.handle != nullptr) DeleteObject(part->picture.handle);
+            part->picture = BitmapFor(control.drawings, dpi, control.name);
+            if (part->picture.handle != nullptr)  // the picture control takes the picture's size
+                part->rect = {left, top, left + part->picture.width, top + part->picture.height};
+        }
+        if (part->child != nullptr) {
+            SetWindowPos(part->child, nullptr, part->rect.left, part->rect.top, part->rect.right - part->rect.left,
+                         part->rect.bottom - part->rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(part->child, WM_SETFONT, reinterpret_cast<WPARAM>(part->font), TRUE);
+        }
+        if (part->tool != 0) {
+            TOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.hwnd = window_;
+            tool.uId = part->tool;
+            tool.rect = part->rect;
+            SendMessageW(tips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+    }
+    for (HFONT font : oldFonts) DeleteObject(font);
+    if (application_) {
+        application_->SetIcons(dpi);
+        icons_.Set(window_, dpi);
+    }
+    FitClientArea();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void Win32Window::FitClientArea()
+{
+    // The frame as the window has it now, whatever the system's metrics.
+    RECT outer{}, client{};
+    GetWindowRect(window_, &outer);
+    GetClientRect(window_, &client);
+    const int width = outer.right - outer.left - client.right + Scaled(design_.clientWidth);
+    const int height = outer.bottom - outer.top - client.bottom + Scaled(design_.clientHeight);
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::Show() { SetWindowTextW(window_, utf16::Widen(Caption()).c_str()); }
 
 Bounds Win32Window::BoundsRect() const
 {
@@ -228,7 +289,7 @@ void Win32Window::Close()
 void Win32Window::AppendSystemMenu(const std::string& text, std::uint32_t command)
 {
     Form::AppendSystemMenu(text, command);
-    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, Widen(text).c_str());
+    AppendMenuW(GetSystemMenu(window_, FALSE), MF_STRING, command, utf16::Widen(text).c_str());
 }
 
 void Win32Window::AcceptFiles(bool accept)
@@ -239,6 +300,7 @@ void Win32Window::AcceptFiles(bool accept)
 
 void Win32Window::ShowCentred()
 {
+    if (application_) application_->Show();
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const Bounds b = BoundsRect();
@@ -257,6 +319,13 @@ HWND Win32Window::ChildOf(const std::string& name) const
 {
     for (const auto& part : parts_)
         if (name == part->design->name) return part->child;
+    return nullptr;
+}
+
+Win32Window::Part* Win32Window::PartOf(HWND child)
+{
+    for (const auto& part : parts_)
+        if (part->child == child && child != nullptr) return part.get();
     return nullptr;
 }
 

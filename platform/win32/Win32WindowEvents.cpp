@@ -1,12 +1,12 @@
-// The window procedure of every form: painting of the drawn parts, the
-// flat buttons, colours, cursors, clicks, drops and system commands. No
+// The window procedure of every form: painting, colours, cursors, clicks,
+// drops, system commands, closing and a change of the display's DPI. No
 // exception leaves it: handlers run through platform::Dispatch, and the
 // procedure itself is guarded for what happens around them.
 #include "platform/win32/Win32Window.h"
 
 #include "platform/Dispatch.h"
-#include "platform/win32/Utf16.h"
 #include "platform/win32/Win32Services.h"
+#include "utf16/Utf16.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -60,69 +60,19 @@ const Win32Window::Part* Win32Window::DrawnAt(int x, int y) const
     return nullptr;
 }
 
-void Win32Window::Paint()
-{
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(window_, &ps);
-    const HDC memory = CreateCompatibleDC(dc);
-    for (const auto& part : parts_) {
-        if (part->picture.handle == nullptr) continue;
-        const HGDIOBJ old = SelectObject(memory, part->picture.handle);
-        BitBlt(dc, part->rect.left, part->rect.top, part->picture.width, part->picture.height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-    }
-    DeleteDC(memory);
-    for (const auto& part : parts_) {
-        if (part->design->kind != ControlKind::Label) continue;
-        const Label& label = *labels_.at(part->design->name);
-        HBRUSH back = CreateSolidBrush(ToColorRef(part->design->color));
-        FillRect(dc, &part->rect, back);
-        DeleteObject(back);
-        LOGFONTW look{};
-        GetObjectW(part->font, sizeof look, &look);
-        look.lfUnderline = label.Underlined() ? TRUE : FALSE;
-        const HFONT font = CreateFontIndirectW(&look);
-        const HGDIOBJ old = SelectObject(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ToColorRef(label.FontColor()));
-        RECT r = part->rect;
-        const std::wstring text = Widen(label.Text());
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
-        DeleteObject(font);
-    }
-    EndPaint(window_, &ps);
-}
-
-void Win32Window::DrawButton(const DRAWITEMSTRUCT& item)
-{
-    // What lies beneath shows through: the picture under the button first.
-    RECT r = item.rcItem;
-    POINT origin{0, 0};
-    MapWindowPoints(item.hwndItem, window_, &origin, 1);
-    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
-    const HDC memory = CreateCompatibleDC(item.hDC);
-    for (const auto& part : parts_) {
-        if (part->picture.handle == nullptr) continue;
-        const HGDIOBJ old = SelectObject(memory, part->picture.handle);
-        BitBlt(item.hDC, part->rect.left - origin.x, part->rect.top - origin.y, part->picture.width,
-               part->picture.height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-    }
-    DeleteDC(memory);
-    bool hovered = false;
-    for (const auto& part : parts_)
-        if (part->child == item.hwndItem) hovered = part->hovered;
-    if ((item.itemState & ODS_SELECTED) != 0)
-        DrawEdge(item.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
-    else if (hovered)
-        DrawEdge(item.hDC, &r, BDR_RAISEDINNER, BF_RECT);
-}
-
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT: Paint(); return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(window_, &ps);
+        PaintOn(dc);
+        EndPaint(window_, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        if ((lParam & PRF_CLIENT) != 0) PaintOn(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_ERASEBKGND: {
         RECT r;
         GetClientRect(window_, &r);
@@ -132,6 +82,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == NM_CUSTOMDRAW)
+            return CustomDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+        break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         for (const auto& part : parts_) {
@@ -191,7 +145,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
             DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
             name.resize(name.size() - 1);
-            names.push_back(Narrow(name));
+            names.push_back(utf16::Narrow(name));
         }
         DragFinish(drop);
         if (onDrop_) platform::Dispatch([&] { onDrop_(names); });
@@ -203,16 +157,48 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             if (onSysCommand_) platform::Dispatch([&] { onSysCommand_(entry.second); });
             return 0;
         }
-        break;  // move, minimise, close and the rest go on to Windows
+        // The task-bar button is the application's: minimising goes through it.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && application_) {
+            application_->Minimize();
+            return 0;
+        }
+        break;  // move, close and the rest go on to Windows
     case WM_CLOSE:
         if (owner_ != nullptr) {
             Close();
             return 0;
         }
+        if (onCloseQuery_) {
+            bool allow = true;
+            platform::Dispatch([&] { allow = onCloseQuery_(); });
+            if (!allow) return 0;
+        }
         break;
     case WM_DESTROY:
-        if (owner_ == nullptr) PostQuitMessage(0);
+        if (owner_ == nullptr) {
+            if (application_) application_->Hide();
+            PostQuitMessage(0);
+        }
         break;
+    case WM_GETDPISCALEDSIZE: {
+        // The outer size for the new DPI, so that the rectangle the system
+        // then suggests holds the scaled client area exactly.
+        const int dpi = static_cast<int>(wParam);
+        RECT frame{0, 0, MulDiv(design_.clientWidth, dpi, 96), MulDiv(design_.clientHeight, dpi, 96)};
+        AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)), FALSE,
+                                 static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)), static_cast<UINT>(dpi));
+        auto* size = reinterpret_cast<SIZE*>(lParam);
+        size->cx = frame.right - frame.left;
+        size->cy = frame.bottom - frame.top;
+        return TRUE;
+    }
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout(LOWORD(wParam));
+        return 0;
+    }
     default: break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);

@@ -53,8 +53,7 @@ protected:
         const kdx::Patch loaded = Read(patch, patchPath);
         img.InjectFaults(faults);
         Steps steps;
-        const kdx::ApplyResult r =
-            kdx::ApplyPatch(loaded, patch, img, undo ? kdx::Write::Undo : kdx::Write::Patched, steps);
+        const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, loaded.Writes(undo), steps);
         EXPECT_TRUE(img.Close());
         return {r.Written(), ReadFile(imagePath), Boxes(r), steps.steps};
     }
@@ -85,6 +84,33 @@ TEST_P(ApplyRecords, RecordsPastTheEndGrowTheImage)
     EXPECT_EQ(out.image, (Bytes{9, 9, 9, 9, 0, 0, 0, 0, 0, 0, 1, 2}));
 }
 
+// The undo tick takes the undo bytes only of a patch that carries them; else
+// the patched bytes go in. Either way the records are read as laid out.
+TEST_P(ApplyRecords, UndoBytesOnlyWhenAskedAndCarried)
+{
+    struct Case {
+        std::uint8_t undoFlag;
+        bool asked;
+        kdx::Write which;
+        Bytes image;
+    };
+    std::vector<Case> cases = {{0, false, kdx::Write::Patched, {0, 7, 8, 0, 9}},
+                               {0, true, kdx::Write::Patched, {0, 7, 8, 0, 9}}};
+    if (GetParam() == 3) {
+        cases.push_back({1, false, kdx::Write::Patched, {0, 7, 8, 0, 9}});
+        cases.push_back({1, true, kdx::Write::Undo, {0, 1, 2, 0, 3}});
+    }
+    for (const Case& c : cases) {
+        PatchLayout layout = Layout({{1, {7, 8}, {1, 2}}, {4, {9}, {3}}});
+        layout.undoFlag = c.undoFlag;
+        const Outcome out = Apply(layout, Bytes(5, 0), c.asked);
+        EXPECT_TRUE(out.ok);
+        EXPECT_EQ(out.image, c.image) << int{c.undoFlag} << c.asked;
+        const kdx::ReadResult read = kdx::ReadPatch(dir.File("p.kdx"));
+        EXPECT_EQ(read.patch.Writes(c.asked).which, c.which) << int{c.undoFlag} << c.asked;
+    }
+}
+
 TEST_P(ApplyRecords, NoPatchDataWritesNothing)
 {
     const Outcome out = Apply(Layout({}), Bytes(8, 7));
@@ -108,7 +134,8 @@ TEST_P(ApplyRecords, ARecordCutShortWritesNothing)
     ASSERT_TRUE(kdx::OpenReadOnly(p, patchPath));
     ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("img")));
     Steps steps;
-    const kdx::ApplyResult r = kdx::ApplyPatch(Read(p, patchPath), p, img, kdx::Write::Patched, steps);
+    const kdx::Patch loaded = Read(p, patchPath);
+    const kdx::ApplyResult r = kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps);
     EXPECT_EQ(r.status, kdx::ApplyStatus::Damaged);
     EXPECT_EQ(r.record, 2);
     EXPECT_EQ(Boxes(r), std::vector<std::string>{text::kDamagedRecords});
@@ -241,7 +268,8 @@ TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
     ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
     ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
     Steps steps;
-    const kdx::ApplyResult r = kdx::ApplyPatch(Read(p, "p"), p, img, kdx::Write::Patched, steps);
+    const kdx::Patch loaded = Read(p, "p");
+    const kdx::ApplyResult r = kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps);
     EXPECT_EQ(r.status, kdx::ApplyStatus::OutsideImage);
     EXPECT_EQ(r.record, 2);
     EXPECT_EQ(Boxes(r), std::vector<std::string>{text::kOutsideImage});
@@ -261,7 +289,8 @@ TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)
     ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
     ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
     Steps steps;
-    ASSERT_TRUE(kdx::ApplyPatch(Read(p, "p"), p, img, kdx::Write::Patched, steps).Written());
+    const kdx::Patch loaded = Read(p, "p");
+    ASSERT_TRUE(kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps).Written());
     EXPECT_EQ(img.Length(), 0x80000001ll);
     std::uint8_t b = 0;
     EXPECT_EQ(img.ReadAt(0x80000000ll, &b, 1), 1);

@@ -32,7 +32,7 @@ protected:
         const kdx::Patch loaded = kdxtest::Read(patch, dir.File("p.kdx"));
         walk = kdx::WalkRecords(patch, loaded.Records(false));
         kdxtest::Steps steps;
-        const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, kdx::Write::Patched, steps);
+        const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, loaded.Writes(false), steps);
         EXPECT_TRUE(img.Close());
         return {ReadFile(dir.File("i.bin")), kdxtest::Boxes(r)};
     }

@@ -13,7 +13,7 @@ namespace {
 class Backup : public ::testing::Test {
 protected:
     kdx::BackupResult Write(const PatchLayout& layout, const Bytes& image, const std::string& backup,
-                            kdx::Write which = kdx::Write::Patched)
+                            bool undo = false)
     {
         WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         WriteFile(dir.File("img.bin"), image);
@@ -22,7 +22,7 @@ protected:
         EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
         EXPECT_TRUE(kdx::OpenReadOnly(file, dir.File("img.bin")));
         const kdx::Patch loaded = kdxtest::Read(patch, dir.File("p.kdx"));
-        return kdx::WriteBackup({backup, dir.File("img.bin")}, loaded, patch, file, which);
+        return kdx::WriteBackup({backup, dir.File("img.bin")}, loaded, patch, file, loaded.Writes(undo));
     }
     static Bytes Slice(const Bytes& b, std::size_t at, std::size_t n) { return Bytes(b.begin() + at, b.begin() + at + n); }
 
@@ -65,7 +65,7 @@ TEST_F(Backup, OfUndoDataOfNoPlaceAndOfATrailerLookalike)
     layout.undoFlag = 1;
     layout.records = {{2, {9, 9}, {1, 1}}, {50, {9}, {1}}};
     const Bytes image = Noise(20, 3);
-    ASSERT_TRUE(Write(layout, image, dir.File("b.kdx"), kdx::Write::Undo).ok());
+    ASSERT_TRUE(Write(layout, image, dir.File("b.kdx"), true).ok());
     PatchLayout expected;
     expected.version = 3;
     expected.description = "Backup of img.bin";

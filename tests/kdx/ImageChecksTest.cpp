@@ -21,9 +21,9 @@ protected:
         ASSERT_TRUE(kdx::OpenReadOnly(h, dir.File("p.kdx")));
         loaded = kdxtest::Read(h, "p.kdx");
     }
-    kdx::ApplyResult Apply(kdx::File& patch, kdx::File& img, kdx::Write which)
+    kdx::ApplyResult Apply(kdx::File& patch, kdx::File& img, bool undo)
     {
-        return kdx::ApplyPatch(loaded, patch, img, which, steps);
+        return kdx::ApplyPatch(loaded, patch, img, loaded.Writes(undo), steps);
     }
     kdx::File& Image(const Bytes& bytes)
     {
@@ -133,11 +133,11 @@ TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
     Load(layout);
     kdx::File patch;
     ASSERT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
-    ASSERT_TRUE(Apply(patch, Image(original), kdx::Write::Patched).Written());
+    ASSERT_TRUE(Apply(patch, Image(original), false).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), patched);
     ASSERT_TRUE(kdx::OpenReadWrite(image, dir.File("i.bin")));
-    ASSERT_TRUE(Apply(patch, image, kdx::Write::Undo).Written());
+    ASSERT_TRUE(Apply(patch, image, true).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), original);
     EXPECT_EQ(steps.steps, 10);
@@ -152,7 +152,7 @@ TEST_F(ImageChecks, UndoFlagOtherThanOneReadsRecordsWithUndoBytes)
     Load(layout);
     kdx::File patch;
     ASSERT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
-    ASSERT_TRUE(Apply(patch, Image(Bytes(3, 0)), kdx::Write::Patched).Written());
+    ASSERT_TRUE(Apply(patch, Image(Bytes(3, 0)), false).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), (Bytes{1, 2, 3}));
 }

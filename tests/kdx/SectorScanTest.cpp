@@ -1,6 +1,10 @@
+// The whole-image scan of a raw image: the kinds it counts, the wrong
+// sectors it finds and repairs, and the images it refuses as not raw.
+#include "kdx/ImageSectors.h"
 #include "kdx/SectorBitmap.h"
 #include "kdx/SectorScan.h"
 #include "tests/support/RawSectors.h"
+#include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +18,23 @@ namespace {
 
 constexpr std::size_t kS = 2352;
 
-// Fed in uneven pieces, as a reader with a buffer of its own would.
-kdx::SectorScanner ScanInPieces(Bytes& image, bool fix)
+// Scans image, written to a file, checking or fixing it in place; the image
+// is the file's bytes afterwards.
+kdx::ImageScan Scan(Bytes& image, bool fix)
 {
-    kdx::SectorScanner scanner;
-    const std::size_t pieces[] = {1, 3, 2};
-    std::size_t at = 0;
-    for (std::size_t i = 0; at < image.size(); ++i) {
-        const std::size_t n = std::min(image.size() - at, pieces[i % 3] * kS);
-        if (fix) scanner.ScanAndFix({image.data() + at, n});
-        else scanner.Scan({image.data() + at, n});
-        at += n;
+    testsupport::TempDir dir;
+    const std::string path = dir.File("image.bin");
+    testsupport::WriteFile(path, image);
+    kdx::ImageScan scan;
+    {
+        kdx::File file;
+        EXPECT_TRUE(fix ? kdx::OpenReadWrite(file, path) : kdx::OpenReadOnly(file, path));
+        kdx::NoObserver quiet;
+        scan = kdx::ScanImage(file, fix, quiet);
     }
-    return scanner;
+    EXPECT_TRUE(scan.ok);
+    image = testsupport::ReadFile(path);
+    return scan;
 }
 
 TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
@@ -44,9 +52,9 @@ TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
     image[11 * kS + 900] ^= 1;  // Form 2 without EDC: nothing to be wrong
     const Bytes before = image;
 
-    const kdx::SectorScanner checked = ScanInPieces(image, false);
-    EXPECT_EQ(checked.Verdict(), RawVerdict::Raw);
-    const kdx::SectorTally& t = checked.Tally();
+    const kdx::ImageScan checked = Scan(image, false);
+    EXPECT_EQ(checked.verdict, RawVerdict::Raw);
+    const kdx::SectorTally& t = checked.tally;
     EXPECT_EQ(t.sectors, 12u);
     EXPECT_EQ(t.mode1, 3u);
     EXPECT_EQ(t.mode2Form1, 2u);
@@ -59,10 +67,12 @@ TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
               (std::vector<std::uint64_t>{1, 3, 5}));
     EXPECT_EQ(image, before) << "a check writes nothing";
 
-    const kdx::SectorScanner fixer = ScanInPieces(image, true);
-    EXPECT_EQ(fixer.Tally().wrong, 3u);
-    EXPECT_EQ(fixer.Tally().fixed, 3u);
-    EXPECT_EQ(ScanInPieces(image, false).Tally().wrong, 0u);
+    EXPECT_EQ(t.fixed, 0u);
+
+    const kdx::ImageScan fixer = Scan(image, true);
+    EXPECT_EQ(fixer.tally.wrong, 3u);
+    EXPECT_EQ(fixer.tally.fixed, 3u);
+    EXPECT_EQ(Scan(image, false).tally.wrong, 0u);
     for (std::size_t lba = 0; lba < kinds.size(); ++lba) {
         const bool repaired = lba == 1 || lba == 3 || lba == 5;
         EXPECT_EQ(std::equal(image.begin() + lba * kS, image.begin() + (lba + 1) * kS, before.begin() + lba * kS),
@@ -75,7 +85,7 @@ TEST(SectorScanTest, ListsTheFirstTenWrongSectors)
 {
     Bytes image = testsupport::RawImage(std::vector<RawKind>(14, RawKind::Mode1));
     for (std::size_t lba = 1; lba < 14; ++lba) image[lba * kS + 40] ^= 1;
-    const kdx::SectorTally t = ScanInPieces(image, false).Tally();
+    const kdx::SectorTally t = Scan(image, false).tally;
     EXPECT_EQ(t.wrong, 13u);
     ASSERT_EQ(t.listed, 10u);
     EXPECT_EQ(t.firstWrong[0], 1u);
@@ -91,14 +101,20 @@ TEST(SectorScanTest, ImagesThatAreNotRaw)
     const struct {
         const Bytes* image;
         RawVerdict verdict;
-    } cases[] = {{&raw, RawVerdict::Raw}, {&truncated, RawVerdict::LengthNotMultiple},
-                 {&audioFirst, RawVerdict::NoSync}, {&iso, RawVerdict::LengthNotMultiple}};
+        std::uint64_t scanned;
+    } cases[] = {{&raw, RawVerdict::Raw, 2}, {&truncated, RawVerdict::LengthNotMultiple, 0},
+                 {&audioFirst, RawVerdict::NoSync, 0}, {&iso, RawVerdict::LengthNotMultiple, 0}};
     for (const auto& c : cases) {
+        // With fix: an image that is not raw is not touched either.
         Bytes copy = *c.image;
-        EXPECT_EQ(ScanInPieces(copy, false).Verdict(), c.verdict) << copy.size();
+        const kdx::ImageScan scan = Scan(copy, true);
+        EXPECT_EQ(scan.verdict, c.verdict) << copy.size();
+        EXPECT_EQ(scan.tally.sectors, c.scanned) << copy.size();
+        EXPECT_EQ(copy, *c.image);
         EXPECT_EQ(kdx::JudgeRawImage(copy.size(), copy), c.verdict) << copy.size();
     }
-    EXPECT_EQ(kdx::SectorScanner().Verdict(), RawVerdict::Empty);
+    Bytes empty;
+    EXPECT_EQ(Scan(empty, false).verdict, RawVerdict::Empty);
     EXPECT_EQ(kdx::JudgeRawImage(0, {}), RawVerdict::Empty);
     EXPECT_EQ(kdx::NotRawMessage(RawVerdict::NoSync),
               "Not a raw image of 2352-byte sectors (its first sector does not start with the sync pattern)");

@@ -1,6 +1,7 @@
 // Runs the tests on the real widgets, offscreen. The first argument names
-// one suite (MainWindow, AboutWindow, Services, ScrollBars, Closing); without it all
-// run but Closing, which ends the application's event loop for good.
+// one suite (MainWindow, AboutWindow, Services, ScrollBars, Scaling, Closing);
+// without it all run but Closing, which ends the application's event loop
+// for good. Scaling checks the scale the process runs at (QT_SCALE_FACTOR).
 #include "platform/Services.h"
 #include "platform/qt/QtApplication.h"
 #include "tests/support/TempFiles.h"
@@ -16,6 +17,7 @@ QObject* NewAboutWindowTest();
 QObject* NewServicesTest();
 QObject* NewScrollBarsTest();
 QObject* NewClosingTest();
+QObject* NewScalingTest();
 
 // The home of the tests: empty, and a file of ours that lands in it (a
 // setting, a dialog's history) is a fault.
@@ -46,6 +48,7 @@ int main(int argc, char** argv)
                   {"AboutWindow", NewAboutWindowTest, false},
                   {"Services", NewServicesTest, false},
                   {"ScrollBars", NewScrollBarsTest, false},
+                  {"Scaling", NewScalingTest, false},
                   {"Closing", NewClosingTest, true}};
     const char* only = argc > 1 ? argv[1] : nullptr;
     int failed = 0;

@@ -159,6 +159,8 @@ int FaultyFiles::Remove(const std::string& path)
     return inner_.Remove(path);
 }
 
+bool FaultyFiles::SameFile(const std::string& a, const std::string& b) { return inner_.SameFile(a, b); }
+
 int FaultyFiles::SyncFolderOf(const std::string& path)
 {
     if (const int error = Check({FileOp::SyncFolder, path}); error != 0) return error;

@@ -297,6 +297,13 @@ int MemoryFiles::Remove(const std::string& path)
     return 0;
 }
 
+bool MemoryFiles::SameFile(const std::string& a, const std::string& b)
+{
+    const auto x = names_.find(a);
+    const auto y = names_.find(b);
+    return x != names_.end() && y != names_.end() && x->second == y->second;
+}
+
 int MemoryFiles::SyncFolderOf(const std::string& path)
 {
     const std::string folder = FolderOf(path);

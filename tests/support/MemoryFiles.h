@@ -89,6 +89,7 @@ public:
     int Unmap(std::uint8_t* data, std::int64_t length) override;
     int Rename(const std::string& from, const std::string& to) override;
     int Remove(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
     int SyncFolderOf(const std::string& path) override;
 
     static constexpr std::int64_t kPage = 4096;

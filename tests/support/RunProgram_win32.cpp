@@ -4,7 +4,7 @@
 #include "tests/support/RunProgram.h"
 
 #include "tests/support/TempFiles.h"
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
@@ -33,7 +33,7 @@ std::wstring Quoted(const std::wstring& arg)
 HANDLE Inherited(const std::string& path, DWORD access, DWORD disposition)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(platform::win32::Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+    return CreateFileW(utf16::Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -45,8 +45,8 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
     TempDir dir;
     const std::string in = dir.File("in"), out = dir.File("out"), err = dir.File("err");
     WriteFile(in, Bytes(input.begin(), input.end()));
-    std::wstring commandLine = Quoted(platform::win32::Widen(program));
-    for (const auto& a : args) commandLine += L" " + Quoted(platform::win32::Widen(a));
+    std::wstring commandLine = Quoted(utf16::Widen(program));
+    for (const auto& a : args) commandLine += L" " + Quoted(utf16::Widen(a));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -1,7 +1,7 @@
 // The About window's handlers through the fake backend.
 #include "tests/ui/FormFixture.h"
 
-#include "ui/Homepage.h"
+#include "ui/Guide.h"
 
 #include <filesystem>
 
@@ -82,16 +82,31 @@ TEST_F(AboutForm, LabelTurnsBlueUnderlinedOverItAndBlackPlainOverThePicture)
     EXPECT_FALSE(lblWeb.Underlined());
 }
 
-TEST_F(AboutForm, LabelClickOpensTheInstalledReadmeAndKeepsTheWindowOpen)
+TEST_F(AboutForm, LabelClickOpensTheGuideInstalledWithTheProgramAndKeepsTheWindowOpen)
 {
     EXPECT_EQ(lblWeb.Text(), "README.md");
     ASSERT_EQ(Run([&] { frmMain.btnAboutClick(); }), Outcome::Completed);
+    EXPECT_EQ(Run([&] { frmAbout.lblWebMouseMove(); }), Outcome::Completed);
     EXPECT_EQ(Run([&] { frmAbout.lblWebClick(); }), Outcome::Completed);
-    ASSERT_EQ(ui.urls.size(), 1u);
-    EXPECT_TRUE(ui.urls[0].starts_with("file:///")) << ui.urls[0];
-    EXPECT_TRUE(ui.urls[0].ends_with("/share/doc/mendrix/README.md")) << ui.urls[0];
+    EXPECT_EQ(ui.documents, std::vector<std::string>{"/opt/mendrix/share/doc/mendrix/README.md"});
     EXPECT_TRUE(frmAboutWindow.Visible());
     EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(lblWeb.Underlined());  // the look is the mouse's alone
+}
+
+TEST_F(AboutForm, AGuideThatCannotBeShownIsAnErrorBoxAndTheWindowStays)
+{
+    ui.documentFailure = "No such file or directory";
+    ASSERT_EQ(Run([&] { frmMain.btnAboutClick(); }), Outcome::Completed);
+    EXPECT_EQ(Run([&] { frmAbout.lblWebClick(); }), Outcome::Completed);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "Can't open the guide (No such file or directory) ...\r(/opt/mendrix/share/doc/mendrix/README.md)");
+    EXPECT_EQ(ui.boxes[0].type, platform::MsgDlgType::mtError);
+    EXPECT_EQ(ui.boxes[0].buttons, platform::MsgDlgButtons::mbOK);
+    EXPECT_EQ(ui.boxes[0].caption, "Error");
+    EXPECT_TRUE(frmAboutWindow.Visible());
+    EXPECT_EQ(frmAboutWindow.Closes(), 0);
 }
 
 TEST_F(AboutForm, RunFromTheBuildTreeTheLabelOpensTheSourceTreesReadme)
@@ -104,17 +119,29 @@ TEST_F(AboutForm, RunFromTheBuildTreeTheLabelOpensTheSourceTreesReadme)
     EXPECT_EQ(label.Text(), "README.md");
     EXPECT_EQ(Run([&] { about.lblWebClick(); }), Outcome::Completed);
     const auto sourceRoot = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-    EXPECT_EQ(ui.urls, std::vector<std::string>{"file://" + (sourceRoot / "README.md").string()});
+    EXPECT_EQ(ui.documents, std::vector<std::string>{(sourceRoot / "README.md").string()});
 }
 
-TEST(AddressCaption, IsAFilesNameOrAnAddressWithoutItsScheme)
+TEST(Guide, IsFoundFromTheProgramsFolder)
 {
-    const std::pair<const char*, const char*> table[] = {
-        {"file:///usr/local/share/doc/mendrix/README.md", "README.md"},
-        {"https://mendrix.example.net/docs", "mendrix.example.net/docs"},
-        {"www.example.org", "www.example.org"},
+    const struct {
+        const char* program;
+        const char* relative;
+        const char* guide;
+    } table[] = {
+        {"/usr/bin/mendrix", "../share/doc/mendrix/README.md", "/usr/share/doc/mendrix/README.md"},
+        {"/home/ann/.local/bin/mendrix", "../share/doc/mendrix/README.md",
+         "/home/ann/.local/share/doc/mendrix/README.md"},
+        {"/opt/m x/bin/mendrix", "README.txt", "/opt/m x/bin/README.txt"},
+        {"/usr/bin/mendrix", "../../../../x/README.md", "/x/README.md"},  // no climbing past the root
+        {"mendrix", "../share/doc/mendrix/README.md", "../share/doc/mendrix/README.md"},
+        {"/a\\b/mendrix", "README.txt", "/a\\b/README.txt"},  // a backslash is a letter here
     };
-    for (const auto& [address, caption] : table) EXPECT_EQ(ui::AddressCaption(address), caption) << address;
+    for (const auto& row : table) EXPECT_EQ(ui::Beside(row.program, row.relative), row.guide) << row.program;
+    // Installed anywhere, the program finds the guide its prefix holds.
+    EXPECT_EQ(ui::GuidePath("/usr/local/bin/mendrix"), "/usr/local/share/doc/mendrix/README.md");
+    EXPECT_EQ(ui::GuideCaption("/usr/local/share/doc/mendrix/README.md"), "README.md");
+    EXPECT_EQ(ui::GuideCaption("README.md"), "README.md");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // UTF-16 names, long paths, 64-bit OVERLAPPED offsets, the system's texts).
 #include "kdx/File.h"
 #include "kdx/Patch.h"
-#include "platform/win32/Utf16.h"
 #include "tests/support/TempFiles.h"
+#include "utf16/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +20,14 @@ TEST(Win32Files, ReadOnlyFileOpensForReadingOnly)
     TempDir dir;
     const std::string path = dir.File("image.bin");
     WriteFile(path, Text("data"));
-    ASSERT_NE(SetFileAttributesW(platform::win32::Widen(path).c_str(), FILE_ATTRIBUTE_READONLY), 0);
+    ASSERT_NE(SetFileAttributesW(utf16::Widen(path).c_str(), FILE_ATTRIBUTE_READONLY), 0);
     kdx::File file;
     EXPECT_FALSE(kdx::OpenReadWrite(file, path));
     EXPECT_EQ(file.LastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(file.LastErrorText(), "Access denied.");
     EXPECT_TRUE(kdx::OpenReadOnly(file, path));
     file.Close();
-    SetFileAttributesW(platform::win32::Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(utf16::Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(Win32Files, WritesPastFourGiBIntoASparseFileAndReadsThemBack)
@@ -54,7 +54,7 @@ TEST(Win32Files, UnicodeAndLongNamesOpenCreateRenameAndRemove)
 {
     TempDir dir;
     const std::string folder = dir.File("\xC3\x9C" "bersetzung");  // "Übersetzung"
-    ASSERT_NE(CreateDirectoryW(platform::win32::Widen(folder).c_str(), nullptr), 0);
+    ASSERT_NE(CreateDirectoryW(utf16::Widen(folder).c_str(), nullptr), 0);
     // "ディスク 1.bin"
     const std::string disk = folder + "\\\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x82\xAF 1.bin";
     kdx::File file;
@@ -68,7 +68,7 @@ TEST(Win32Files, UnicodeAndLongNamesOpenCreateRenameAndRemove)
     std::string deep = folder;
     while (deep.size() < 300) {
         deep += "\\" + std::string(60, 'd');
-        ASSERT_NE(CreateDirectoryW(platform::win32::FilePath(deep).c_str(), nullptr), 0) << deep.size();
+        ASSERT_NE(CreateDirectoryW(utf16::FilePath(deep).c_str(), nullptr), 0) << deep.size();
     }
     const std::string longName = deep + "\\image.bin";
     EXPECT_EQ(kdx::RenameFile(disk, longName), 0);
@@ -78,7 +78,7 @@ TEST(Win32Files, UnicodeAndLongNamesOpenCreateRenameAndRemove)
     EXPECT_EQ(kdx::RemoveFile(longName), 0);
     EXPECT_EQ(kdx::RemoveFile(longName), ERROR_FILE_NOT_FOUND);
     while (deep.size() > folder.size()) {
-        RemoveDirectoryW(platform::win32::FilePath(deep).c_str());
+        RemoveDirectoryW(utf16::FilePath(deep).c_str());
         deep.erase(deep.rfind('\\'));
     }
 }

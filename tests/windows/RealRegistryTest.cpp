@@ -1,7 +1,7 @@
 // The association written into Wine's real registry of file classes and
 // read back through the system's own calls.
 #include "desktop/Association.h"
-#include "platform/win32/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ std::string DefaultValue(const wchar_t* path)
     const LONG rc = RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS) return "<no value>";
-    return type == REG_SZ ? platform::win32::Narrow(value) : "<not REG_SZ>";
+    return type == REG_SZ ? utf16::Narrow(value) : "<not REG_SZ>";
 }
 
 TEST(RealRegistry, AssociationKeysHoldTheQuotedUnicodeProgramPath)

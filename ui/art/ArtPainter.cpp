@@ -202,6 +202,14 @@ void PaintWell(QPainter& p, const QRect& r)
     p.drawLine(r.right() + 1, r.top() - 1, r.right() + 1, r.bottom() + 1);
 }
 
+// A picture of the design's size in pixels, painted in those units at the scale.
+QImage Canvas(int width, int height, qreal factor)
+{
+    QImage image(qRound(width * factor), qRound(height * factor), QImage::Format_RGB32);
+    image.setDevicePixelRatio(factor);
+    return image;
+}
+
 }  // namespace
 
 void PaintLogo(QPainter& p, const QRectF& square)
@@ -228,9 +236,9 @@ QImage DrawIcon(int size)
     return image;
 }
 
-QImage DrawMainFace()
+QImage DrawMainFace(qreal factor)
 {
-    QImage image(410, 180, QImage::Format_RGB32);
+    QImage image = Canvas(410, 180, factor);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -298,9 +306,9 @@ QImage DrawMainFace()
     return image;
 }
 
-QImage DrawAboutFace()
+QImage DrawAboutFace(qreal factor)
 {
-    QImage image(325, 215, QImage::Format_RGB32);
+    QImage image = Canvas(325, 215, factor);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);

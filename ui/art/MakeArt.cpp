@@ -1,6 +1,7 @@
 // Draws the program's artwork: the main window's face (bgImage.jpg,
-// 410 x 180), the About picture (aboutImage.jpg, 325 x 215) and the program
-// icon (icons/mendrix-N.png and mendrix.ico). The pictures are drawn to the
+// 410 x 180), the About picture (aboutImage.jpg, 325 x 215), each again for
+// 150 % and 200 % display scales (bgImage@1.5x.jpg, bgImage@2x.jpg ...),
+// and the program icon (icons/mendrix-N.png and mendrix.ico). The pictures are drawn to the
 // pixel positions of the windows' controls, so the flat buttons, the edits
 // and the web label sit exactly over their places.
 //
@@ -25,8 +26,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mendrix-art: cannot create %s/icons\n", argv[1]);
         return 1;
     }
-    bool ok = art::WriteJpeg(art::DrawMainFace(), out.filePath("bgImage.jpg"));
-    ok = art::WriteJpeg(art::DrawAboutFace(), out.filePath("aboutImage.jpg")) && ok;
+    bool ok = true;
+    for (const art::Scale& scale : art::kScales) {
+        ok = art::WriteJpeg(art::DrawMainFace(scale.factor), out.filePath(QString("bgImage%1.jpg").arg(scale.suffix))) &&
+             ok;
+        ok = art::WriteJpeg(art::DrawAboutFace(scale.factor),
+                            out.filePath(QString("aboutImage%1.jpg").arg(scale.suffix))) &&
+             ok;
+    }
     QList<QImage> icons;
     for (const int size : art::kIconSizes) {
         const QImage icon = art::DrawIcon(size);

@@ -1,8 +1,8 @@
-#include "kdx/Utf16.h"
+#include "utf16/Utf16.h"
 
 #include <windows.h>
 
-namespace kdx::win32 {
+namespace utf16 {
 
 std::wstring Widen(const std::string& utf8)
 {
@@ -36,4 +36,4 @@ std::wstring FilePath(const std::string& utf8)
     return absolute ? L"\\\\?\\" + path : path;
 }
 
-}  // namespace kdx::win32
+}  // namespace utf16

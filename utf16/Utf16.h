@@ -1,10 +1,11 @@
 // Text at the Windows boundary: the program keeps UTF-8, every Windows call
-// takes UTF-16.
+// takes UTF-16. Below every layer: the file layer, the Windows backends and
+// the registry all convert here.
 #pragma once
 
 #include <string>
 
-namespace kdx::win32 {
+namespace utf16 {
 
 // UTF-8 to UTF-16; bytes that are no valid UTF-8 become U+FFFD.
 std::wstring Widen(const std::string& utf8);
@@ -16,4 +17,4 @@ std::string Narrow(const wchar_t* utf16);
 // length limit; "/" becomes "\" there, as the prefix turns off that mapping.
 std::wstring FilePath(const std::string& utf8);
 
-}  // namespace kdx::win32
+}  // namespace utf16

@@ -1,20 +1,34 @@
+// What every command of mendrix-cli says the same way: lines on standard
+// output, an error box, and the load's message for a patch it cannot read.
 #include "cli/Commands.h"
 
 #include "commands/Messages.h"
 #include "platform/Services.h"
 
+#include <cstdio>
+
 namespace cli {
+
+using platform::MsgDlgButtons;
+using platform::MsgDlgType;
+
+void PrintLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+}
+
+int Fail(const std::string& text)
+{
+    platform::MessageDlg(text, MsgDlgType::mtError, MsgDlgButtons::mbOK);
+    return kExitFailed;
+}
 
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path)
 {
-    using platform::MsgDlgButtons;
-    using platform::MsgDlgType;
     kdx::ReadResult read = kdx::ReadPatch(path);
     switch (read.status) {
     case kdx::ReadStatus::Read: return std::move(read.patch);
-    case kdx::ReadStatus::CantOpen:
-        platform::MessageDlg(commands::text::CantOpenKdx(path), MsgDlgType::mtError, MsgDlgButtons::mbOK);
-        break;
+    case kdx::ReadStatus::CantOpen: Fail(commands::text::CantOpenKdx(path)); break;
     case kdx::ReadStatus::NotKdx:
         platform::MessageDlg(commands::text::NoValidKdx(path), MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
         break;

@@ -1,0 +1,103 @@
+#include "commands/CueTexts.h"
+
+#include "kdx/CueImage.h"
+
+namespace commands {
+
+using kdx::CueFault;
+using std::to_string;
+
+namespace {
+
+constexpr const char* kInFolder = "track files must lie in the cue sheet's folder";
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// What a command's line must hold.
+std::string Expected(const std::string& command)
+{
+    if (command == "FILE") return "FILE needs a file name and a file type";
+    if (command == "TRACK") return "TRACK needs a number from 1 to 99 and a mode";
+    if (command == "INDEX") return "INDEX needs a number from 0 to 99 and a time mm:ss:ff";
+    return command + " needs a time mm:ss:ff";
+}
+
+std::string Misplaced(const std::string& command)
+{
+    if (command == "PREGAP") return "PREGAP belongs before the track's first INDEX, once";
+    if (command == "POSTGAP") return "POSTGAP belongs after the track's INDEX 01, once";
+    return "INDEX after the track's POSTGAP";
+}
+
+std::string Why(const kdx::CueProblem& p)
+{
+    const std::string file = "the track file " + p.path;
+    switch (p.fault) {
+    case CueFault::None: return {};
+    case CueFault::CantReadSheet: return "can't read " + p.path + ": " + p.reason;
+    case CueFault::TooLarge:
+        return p.path + " is " + to_string(p.number) + " Bytes long, too long for a cue sheet (at most " +
+               to_string(kdx::kCueSheetMax) + ")";
+    case CueFault::WideText: return "the sheet is UTF-16 text; only UTF-8 and Windows-1252 sheets are read";
+    case CueFault::UnreadableLine: return "the line cannot be read: it holds a control character";
+    case CueFault::UnknownCommand: return "unknown command " + Quoted(p.text);
+    case CueFault::Malformed: return Expected(p.text);
+    case CueFault::UnclosedQuote: return "the quoted file name has no closing quote";
+    case CueFault::ExtraText: return "more than " + p.text + " takes on its line";
+    case CueFault::BadTime:
+        return Quoted(p.text) + " is not a time mm:ss:ff (seconds below 60, frames below 75)";
+    case CueFault::UnsupportedFileType:
+        return "file type " + Quoted(p.text) + " is not supported: only BINARY track files can be patched";
+    case CueFault::BadName: return "the file name " + Quoted(p.text) + " is neither UTF-8 nor Windows-1252 text";
+    case CueFault::EmptyName: return "the file name names no file";
+    case CueFault::AbsoluteName:
+        return "the file name " + Quoted(p.text) + " is an absolute path; " + kInFolder;
+    case CueFault::ColonInName:
+        return "the file name " + Quoted(p.text) + " holds a colon (a drive or a stream); " + kInFolder;
+    case CueFault::ClimbingName:
+        return "the file name " + Quoted(p.text) + " climbs to a folder above (\"..\"); " + kInFolder;
+    case CueFault::FileNamedTwice:
+        return "the file " + Quoted(p.text) + " is named twice (first on line " + to_string(p.number) + ")";
+    case CueFault::FileWithoutTrack: return "the file " + Quoted(p.text) + " has no TRACK";
+    case CueFault::NoFile: return "the sheet names no FILE";
+    case CueFault::TrackBeforeFile: return "TRACK before any FILE";
+    case CueFault::TrackOutOfOrder:
+        return "track " + to_string(p.number) + " is out of order: track " + to_string(p.other) + " was expected";
+    case CueFault::UnsupportedMode:
+        return "track mode " + Quoted(p.text) +
+               " is not supported (MODE1/2352, MODE2/2352, MODE1/2048, MODE2/2336 and AUDIO are)";
+    case CueFault::OutsideTrack: return p.text + " before any TRACK";
+    case CueFault::Misplaced: return Misplaced(p.text);
+    case CueFault::IndexOutOfOrder:
+        return "index " + to_string(p.number) + " is out of order: index " + to_string(p.other) + " was expected";
+    case CueFault::TimeGoesBack: return "the time " + p.text + " lies before an earlier INDEX of the same file";
+    case CueFault::TrackWithoutIndex1: return "track " + to_string(p.number) + " has no INDEX 01";
+    case CueFault::TrackEmpty:
+        return "track " + to_string(p.number) + " has no sectors: the next track starts at its INDEX 01";
+    case CueFault::FileMissing: return file + " does not exist";
+    case CueFault::NotAFile: return p.path + " is not a file";
+    case CueFault::OutsideFolder: return file + " leads out of the cue sheet's folder through a link";
+    case CueFault::IsTheSheet: return file + " is the cue sheet itself";
+    case CueFault::SameFile:
+        return file + " is the file named on line " + to_string(p.number) + " under another name";
+    case CueFault::HardLinked: return file + " has other names (hard links), which patching it would change too";
+    case CueFault::EmptyFile: return file + " is empty";
+    case CueFault::NotWholeSectors:
+        return file + " is " + to_string(p.number) + " Bytes long, not a whole number of " + to_string(p.other) +
+               "-Byte sectors";
+    case CueFault::TrackPastEnd: return "track " + to_string(p.number) + " lies past the end of " + p.path;
+    case CueFault::CantCheckFile: return "can't check " + p.path + ": " + p.reason;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string CueProblemText(const kdx::CueProblem& problem)
+{
+    if (problem.fault == CueFault::None) return {};
+    const std::string where = problem.line > 0 ? "Cue sheet line " + to_string(problem.line) : "Cue sheet";
+    return where + ": " + Why(problem) + ".";
+}
+
+}  // namespace commands

@@ -1,0 +1,7 @@
+#include "platform/DllSearch.h"
+
+namespace platform {
+
+void LoadDllsFromSystemOnly() {}
+
+}  // namespace platform

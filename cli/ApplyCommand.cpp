@@ -2,7 +2,6 @@
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 #include "cli/SectorExtra.h"
-#include "cli/TestStop.h"
 
 #include "commands/ApplyCommand.h"
 #include "commands/LoadPatch.h"
@@ -12,14 +11,12 @@
 
 namespace cli {
 
-int Apply(const ApplyOptions& options)
+int Apply(const ApplyOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(options.answer);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
-    commands::PatchState state;
+    commands::PatchState state(files);
     ui.onTick = [&bar, &state] { bar.Tick(state.progress.done, state.progress.total); };
-    TestStop stop;
-    if (stop.Armed()) ui.onPump = [&stop, &state] { stop.Check(state.progress.done, state.progress.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
     platform::PatchWindow window;
     auto controls = window.Controls();

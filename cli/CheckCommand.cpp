@@ -24,14 +24,14 @@ void PrintSectors(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image)
 
 }  // namespace
 
-int Check(const std::string& patchPath, const std::string& imagePath)
+int Check(const std::string& patchPath, const std::string& imagePath, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
-    const std::optional<kdx::Patch> loaded = ReadPatchOrSay(patchPath);
+    const std::optional<kdx::Patch> loaded = ReadPatchOrSay(patchPath, files);
     if (!loaded) return kExitFailed;
-    kdx::File image;
+    kdx::File image(files);
     if (!kdx::OpenReadOnly(image, imagePath)) return Fail(commands::text::CantOpenImage(imagePath));
-    kdx::File patch;
+    kdx::File patch(files);
     if (!kdx::OpenReadOnly(patch, patchPath)) return Fail(commands::text::CantOpenPatch(patchPath));
     if (!kdx::StillAsRead(patch, *loaded, patchPath)) return Fail(commands::text::PatchChanged(patchPath));
 

@@ -15,15 +15,18 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// mendrix-cli with its arguments, every file in files: the exit status.
+int Main(int argc, char** argv, kdx::FileSystem& files);
+
 // Reads a patch as the window's load does, with the load's message on failure.
-std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path);
+std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files);
 // Shows text as an error; the status of a command that failed.
 int Fail(const std::string& text);
 // Prints each line on standard output.
 void PrintLines(const std::vector<std::string>& lines);
 
 // The information lines, or with json the loaded facts as one JSON object.
-int Info(const std::string& patch, bool json);
+int Info(const std::string& patch, bool json, kdx::FileSystem& files);
 
 struct ApplyOptions {
     std::string patch;
@@ -34,11 +37,11 @@ struct ApplyOptions {
     std::string backup; // a backup patch of the bytes the apply overwrites, or empty
     platform::console::Answer answer = platform::console::Answer::Ask;
 };
-int Apply(const ApplyOptions& options);
+int Apply(const ApplyOptions& options, kdx::FileSystem& files);
 
 // The checks of a patch against an image, one line each, and the image's
 // state; writes nothing. 0 when every check passed.
-int Check(const std::string& patch, const std::string& image);
+int Check(const std::string& patch, const std::string& image, kdx::FileSystem& files);
 
 struct MakeOptions {
     std::string original;
@@ -53,7 +56,7 @@ struct MakeOptions {
     bool quiet = false;
     bool fixSectors = false;  // a raw MODIFIED's broken sectors go into the patch repaired
 };
-int Make(const MakeOptions& options);
+int Make(const MakeOptions& options, kdx::FileSystem& files);
 
 struct SectorsOptions {
     std::string image;
@@ -64,6 +67,6 @@ struct SectorsOptions {
 };
 // The raw sectors of an image by kind and the wrong ones; 0 when every
 // checkable sector is right (or, with fix, was made right).
-int Sectors(const SectorsOptions& options);
+int Sectors(const SectorsOptions& options, kdx::FileSystem& files);
 
 }  // namespace cli

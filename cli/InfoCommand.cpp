@@ -27,9 +27,9 @@ std::string Hex(const std::string& bytes)
 }
 
 // The facts of the patch as JSON; texts stored in it decoded from Windows-1252.
-int PrintJson(const kdx::Patch& patch)
+int PrintJson(const kdx::Patch& patch, kdx::FileSystem& files)
 {
-    kdx::File file;
+    kdx::File file(files);
     if (!kdx::OpenReadOnly(file, patch.path)) return Fail(commands::text::CantOpenKdx(patch.path));
     const bool empty = patch.patchDataLength <= 0;
     const kdx::WalkResult walk = empty ? kdx::WalkResult{} : kdx::WalkRecords(file, patch.Records());
@@ -62,12 +62,12 @@ int PrintJson(const kdx::Patch& patch)
 
 }  // namespace
 
-int Info(const std::string& path, bool json)
+int Info(const std::string& path, bool json, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
-    const std::optional<kdx::Patch> patch = ReadPatchOrSay(path);
+    const std::optional<kdx::Patch> patch = ReadPatchOrSay(path, files);
     if (!patch) return kExitFailed;
-    if (json) return PrintJson(*patch);
+    if (json) return PrintJson(*patch, files);
     // Patch bytes never reach the terminal raw: control bytes print as "?".
     for (const std::string& line : platform::DisplayLines(commands::BuildInfoLines(*patch)))
         std::printf("%s\n", platform::MemoLineToUtf8(line, true).c_str());

@@ -19,7 +19,7 @@ volatile std::sig_atomic_t gInterrupted = 0;
 extern "C" void OnInterrupt(int) { gInterrupted = 1; }
 }  // namespace
 
-int Make(const MakeOptions& options)
+int Make(const MakeOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
@@ -52,7 +52,7 @@ int Make(const MakeOptions& options)
         return Fail(commands::text::kDescriptionNotCp1252);
 
     kdx::MakeResult result;
-    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::MakePatch(write, observer); });
+    const platform::Outcome outcome = platform::Dispatch([&] { result = kdx::MakePatch(write, observer, files); });
     if (outcome == platform::Outcome::Aborted) return Fail(commands::text::kMakeInterrupted);
     if (outcome == platform::Outcome::Failed) return kExitFailed;
     if (!result.ok()) return Fail(commands::MakeErrorText(result));

@@ -23,9 +23,9 @@ int Fail(const std::string& text)
     return kExitFailed;
 }
 
-std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path)
+std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files)
 {
-    kdx::ReadResult read = kdx::ReadPatch(path);
+    kdx::ReadResult read = kdx::ReadPatch(path, files);
     switch (read.status) {
     case kdx::ReadStatus::Read: return std::move(read.patch);
     case kdx::ReadStatus::CantOpen: Fail(commands::text::CantOpenKdx(path)); break;

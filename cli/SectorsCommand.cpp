@@ -36,7 +36,7 @@ void PrintJson(const kdx::SectorTally& t, bool fix)
 
 }  // namespace
 
-int Sectors(const SectorsOptions& options)
+int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(options.answer);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
@@ -44,7 +44,7 @@ int Sectors(const SectorsOptions& options)
     ui.onTick = [&bar, &observer] { bar.Tick(observer.done, observer.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
 
-    kdx::File image;
+    kdx::File image(files);
     const bool opened = options.fix ? kdx::OpenReadWrite(image, options.image) : kdx::OpenReadOnly(image, options.image);
     if (!opened) return Fail(commands::text::CantOpenImage(options.image));
 

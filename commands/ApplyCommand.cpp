@@ -99,12 +99,12 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
     }
     const std::string imagePath = window.edtImage.Text();
     const std::string patchPath = window.edtKDX.Text();
-    kdx::File image;
+    kdx::File image(state.files);
     if (!kdx::OpenReadWrite(image, imagePath)) {
         Fail(text::CantOpenImage(imagePath));
         platform::Abort();
     }
-    kdx::File patch;
+    kdx::File patch(state.files);
     if (!kdx::OpenReadOnly(patch, patchPath)) {
         image.Close();
         Fail(text::CantOpenPatch(patchPath));

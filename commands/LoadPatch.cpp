@@ -18,7 +18,7 @@ void LoadPatch(PatchState& state, platform::PatchControls& window, const std::st
         platform::Abort();
     }
     window.cbUndo.SetEnabled(false);
-    kdx::ReadResult read = kdx::ReadPatch(path);
+    kdx::ReadResult read = kdx::ReadPatch(path, state.files);
     switch (read.status) {
     case kdx::ReadStatus::Read: break;
     case kdx::ReadStatus::CantOpen:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "commands/ApplyExtra.h"
+#include "kdx/FileSystem.h"
 #include "kdx/Layout.h"
 #include "kdx/Patch.h"
 #include "platform/Services.h"
@@ -24,6 +25,10 @@ struct Progress {
 };
 
 struct PatchState {
+    explicit PatchState(kdx::FileSystem& fileSystem = kdx::SystemFiles()) : files(fileSystem) {}
+
+    // Where the patch and the image are opened, read and written.
+    kdx::FileSystem& files;
     // By encoding method: what the last load of that version read, kept
     // until the next load of the same version.
     std::array<std::optional<kdx::Patch>, std::size(kdx::kVersions)> lastLoad;

@@ -173,7 +173,7 @@ std::vector<std::pair<std::string, Bytes>> WrittenPatches(const std::filesystem:
             if (extras && version > 1) o.dizPath = (scratch / "file_id.diz").string();
             std::filesystem::remove(o.patch);
             kdx::NoObserver none;
-            const kdx::MakeResult r = kdx::MakePatch(o, none);
+            const kdx::MakeResult r = kdx::MakePatch(o, none, kdx::SystemFiles());
             if (!r.ok()) throw std::runtime_error("the writer refused a seed (status " + std::to_string(static_cast<int>(r.status)) + ")");
             std::ifstream f(o.patch, std::ios::binary);
             const Bytes bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());

@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         platform::fake::FakeServices ui;
         kdx::NoObserver none;
-        result = kdx::MakePatch(o, none);
+        result = kdx::MakePatch(o, none, kdx::SystemFiles());
         Require(ui.boxes.empty(), "the writer showed a box");
     }
     for (const std::string& path : {originalPath, modifiedPath, dizPath, patchPath})

@@ -55,7 +55,11 @@ private:
 
 class BackupWriter {
 public:
-    BackupWriter(const BackupTarget& target, File& image) : target_(target), image_(image), writer_(target.backup) {}
+    // The backup goes to the image's file system.
+    BackupWriter(const BackupTarget& target, File& image)
+        : target_(target), image_(image), writer_(target.backup, image.System())
+    {
+    }
     BackupResult Run(const Patch& loaded, File& patch, const RecordFormat& format);
 
 private:
@@ -126,8 +130,9 @@ bool BackupWriter::Records(File& patch, const RecordFormat& format)
 
 BackupResult BackupWriter::Run(const Patch& loaded, File& patch, const RecordFormat& format)
 {
-    if (SameFile(target_.backup, target_.image)) return Fail(BackupStatus::SameAsImage, target_.backup, 0);
-    if (SameFile(target_.backup, loaded.path)) return Fail(BackupStatus::SameAsPatch, target_.backup, 0);
+    FileSystem& files = image_.System();
+    if (SameFile(target_.backup, target_.image, files)) return Fail(BackupStatus::SameAsImage, target_.backup, 0);
+    if (SameFile(target_.backup, loaded.path, files)) return Fail(BackupStatus::SameAsPatch, target_.backup, 0);
     if (loaded.patchDataLength <= 0) return Fail(BackupStatus::NotNeeded, {}, 0);
     result_.imageLength = image_.Length();
     if (result_.imageLength < 0) return Fail(BackupStatus::CantReadImage, target_.image, image_.LastError());

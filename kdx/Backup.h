@@ -48,6 +48,7 @@ std::string BackupDescription(const std::string& imagePath);
 // Writes the backup of applying loaded (open as patch, writing what writes
 // chose) to image. Places past the image's end are kept as the zeros a
 // grown file reads: applying the backup zero-fills a grown tail, which stays.
+// The backup is written in the image's file system.
 BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image,
                          const WriteChoice& writes);
 

@@ -19,7 +19,7 @@ constexpr auto kDescriptionBytes = static_cast<std::size_t>(field::kDescription.
 constexpr std::int64_t kBlockLength = field::kBlockData.size;
 
 // What the options ask for that the version cannot carry; Written when all fits.
-MakeStatus OptionRefusal(const MakeOptions& o, std::int64_t& number)
+MakeStatus OptionRefusal(const MakeOptions& o, FileSystem& files, std::int64_t& number)
 {
     const VersionLayout* layout = LayoutForVersion(o.version);
     if (layout == nullptr) {
@@ -34,13 +34,15 @@ MakeStatus OptionRefusal(const MakeOptions& o, std::int64_t& number)
         return MakeStatus::DescriptionTooLong;
     }
     if (o.dizPath && layout->dizLengthBytes == 0) return MakeStatus::DizInVersion1;
-    if (SameFile(o.patch, o.original) || SameFile(o.patch, o.modified)) return MakeStatus::PatchIsAnImage;
+    if (SameFile(o.patch, o.original, files) || SameFile(o.patch, o.modified, files)) return MakeStatus::PatchIsAnImage;
     return MakeStatus::Written;
 }
 
 class Maker {
 public:
-    Maker(const MakeOptions& options, Observer& observer) : o_(options), observer_(observer), writer_(options.patch)
+    Maker(const MakeOptions& options, Observer& observer, FileSystem& files)
+        : o_(options), observer_(observer), files_(files), writer_(options.patch, files), original_(files),
+          modified_(files)
     {
         result_.version = options.version;
     }
@@ -79,6 +81,7 @@ private:
 
     const MakeOptions& o_;
     Observer& observer_;
+    FileSystem& files_;
     PatchWriter writer_;
     MakeResult result_;
     File original_;
@@ -105,7 +108,7 @@ bool Maker::FailWriter()
 
 bool Maker::ReadDizFile()
 {
-    File file;
+    File file(files_);
     if (!OpenReadOnly(file, *o_.dizPath)) return FailOn(MakeStatus::CantOpenDiz, *o_.dizPath, file.LastError());
     const std::int64_t length = file.Length();
     if (length > diz::kTextMax) {
@@ -136,11 +139,11 @@ bool Maker::ReadExactly(File& file, WhichImage which, std::int64_t at, std::uint
 
 bool Maker::Prepare()
 {
-    if (const MakeStatus refusal = OptionRefusal(o_, result_.number); refusal != MakeStatus::Written) {
+    if (const MakeStatus refusal = OptionRefusal(o_, files_, result_.number); refusal != MakeStatus::Written) {
         if (refusal == MakeStatus::PatchIsAnImage) result_.path = o_.patch;
         return Fail(refusal);
     }
-    if (SameFile(o_.original, o_.modified)) return Fail(MakeStatus::Identical);
+    if (SameFile(o_.original, o_.modified, files_)) return Fail(MakeStatus::Identical);
     if (o_.dizPath && !ReadDizFile()) return false;
 
     if (!OpenImage(original_, WhichImage::Original, originalLength_)) return false;
@@ -230,9 +233,9 @@ MakeResult Maker::Run()
 
 }  // namespace
 
-MakeResult MakePatch(const MakeOptions& options, Observer& observer)
+MakeResult MakePatch(const MakeOptions& options, Observer& observer, FileSystem& files)
 {
-    Maker maker(options, observer);
+    Maker maker(options, observer, files);
     return maker.Run();
 }
 

@@ -4,6 +4,7 @@
 // is written whole or not at all.
 #pragma once
 
+#include "kdx/FileSystem.h"
 #include "kdx/Observer.h"
 
 #include <cstdint>
@@ -78,6 +79,7 @@ struct MakeResult {
 // identical images, options the version cannot carry, and changes a version
 // cannot reach. Tells the observer its progress every few dozen KiB; an
 // exception thrown from there ends the writing and removes the temporary file.
-MakeResult MakePatch(const MakeOptions& options, Observer& observer);
+// Every file is opened, written and renamed in files.
+MakeResult MakePatch(const MakeOptions& options, Observer& observer, FileSystem& files);
 
 }  // namespace kdx

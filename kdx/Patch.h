@@ -76,7 +76,7 @@ struct ReadResult {
 
 // Opens the file read-only without sharing, checks the magic and the method,
 // reads the header, the lengths and any FILE_ID.DIZ text, and closes it.
-ReadResult ReadPatch(const std::string& path);
+ReadResult ReadPatch(const std::string& path, FileSystem& files);
 // The same for a file already open whose method byte named layout.
 Patch ReadPatch(File& file, const std::string& path, const VersionLayout& layout);
 

@@ -18,7 +18,7 @@ public:
     static constexpr std::size_t kBufferSize = 1 << 20;
 
     // The files go through the file system handed in.
-    explicit PatchOutput(std::string target, FileSystem& files = SystemFiles());
+    PatchOutput(std::string target, FileSystem& files);
     ~PatchOutput();
     PatchOutput(const PatchOutput&) = delete;
     PatchOutput& operator=(const PatchOutput&) = delete;

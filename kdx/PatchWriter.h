@@ -29,7 +29,8 @@ class PatchWriter {
 public:
     enum class Failure { None, Create, Write, Place, BeyondReach };
 
-    explicit PatchWriter(std::string target) : out_(std::move(target)) {}
+    // The patch is written and renamed in files.
+    PatchWriter(std::string target, FileSystem& files) : out_(std::move(target), files) {}
 
     // Creates the temporary file and writes the header of header.version (1,
     // 2 or 3). False when the file cannot be made or written.

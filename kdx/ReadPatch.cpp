@@ -107,10 +107,10 @@ Patch ReadPatch(File& file, const std::string& path, const VersionLayout& layout
     return p;
 }
 
-ReadResult ReadPatch(const std::string& path)
+ReadResult ReadPatch(const std::string& path, FileSystem& files)
 {
     ReadResult result;
-    File file;
+    File file(files);
     if (!OpenReadOnly(file, path)) {
         result.status = ReadStatus::CantOpen;
         result.error = file.LastError();

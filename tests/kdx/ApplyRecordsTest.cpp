@@ -106,7 +106,7 @@ TEST_P(ApplyRecords, UndoBytesOnlyWhenAskedAndCarried)
         const Outcome out = Apply(layout, Bytes(5, 0), c.asked);
         EXPECT_TRUE(out.ok);
         EXPECT_EQ(out.image, c.image) << int{c.undoFlag} << c.asked;
-        const kdx::ReadResult read = kdx::ReadPatch(dir.File("p.kdx"));
+        const kdx::ReadResult read = kdx::ReadPatch(dir.File("p.kdx"), kdx::SystemFiles());
         EXPECT_EQ(read.patch.Writes(c.asked).which, c.which) << int{c.undoFlag} << c.asked;
     }
 }

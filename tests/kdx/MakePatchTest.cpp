@@ -41,7 +41,7 @@ protected:
     {
         WriteFile(o.original, original);
         WriteFile(o.modified, modified);
-        return kdx::MakePatch(o, steps);
+        return kdx::MakePatch(o, steps, kdx::SystemFiles());
     }
 
     // Reads the written patch as a load does.
@@ -354,7 +354,7 @@ TEST_F(MakePatch, RefusalsLeaveNothingBehind)
         WriteFile(fresh.File("original.bin"), original);
         WriteFile(fresh.File("modified.bin"), modified);
         const std::size_t before = std::distance(std::filesystem::directory_iterator(fresh.Path()), {});
-        const kdx::MakeResult r = kdx::MakePatch(o, steps);
+        const kdx::MakeResult r = kdx::MakePatch(o, steps, kdx::SystemFiles());
         EXPECT_FALSE(r.ok()) << refusal.name;
         std::string expected = refusal.message;
         if (const auto at = expected.find(d); at != std::string::npos) expected.replace(at, d.size(), fresh.Path().string());
@@ -370,7 +370,7 @@ TEST_F(MakePatch, ChangesBeyond4GiBNeedVersion3)
     WriteFile(dir.File("modified.bin"), Bytes{});
     ASSERT_EQ(truncate(dir.File("modified.bin").c_str(), (off_t{1} << 32) + 1), 0);
     for (const int version : {1, 2}) {
-        const kdx::MakeResult r = kdx::MakePatch(Options(version), steps);
+        const kdx::MakeResult r = kdx::MakePatch(Options(version), steps, kdx::SystemFiles());
         EXPECT_FALSE(r.ok());
         EXPECT_EQ(commands::MakeErrorText(r), "The images differ at or beyond 4 GiB (offset 4294967296); version " +
                                std::to_string(version) +
@@ -378,7 +378,7 @@ TEST_F(MakePatch, ChangesBeyond4GiBNeedVersion3)
     }
     ASSERT_EQ(truncate(dir.File("original.bin").c_str(), off_t{1} << 32), 0);
     ASSERT_EQ(truncate(dir.File("modified.bin").c_str(), off_t{1} << 32), 0);
-    const kdx::MakeResult r = kdx::MakePatch(Options(2), steps);
+    const kdx::MakeResult r = kdx::MakePatch(Options(2), steps, kdx::SystemFiles());
     EXPECT_EQ(commands::MakeErrorText(r),
               "The original image is 4 GiB or larger; a version 2.0 patch cannot store its size, version 3.0 is needed.");
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin"}));
@@ -398,7 +398,7 @@ TEST_F(MakePatch, AFailedWriteKeepsTheOldPatchAndRemovesTheTemporaryFile)
     rlimit small = old;
     small.rlim_cur = 65536;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const kdx::MakeResult r = kdx::MakePatch(Options(3), steps);
+    const kdx::MakeResult r = kdx::MakePatch(Options(3), steps, kdx::SystemFiles());
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(commands::MakeErrorText(r).rfind("Can't write the patch file (" + dir.File("out.kdx") + ".part-", 0), 0u) << commands::MakeErrorText(r);
@@ -407,7 +407,7 @@ TEST_F(MakePatch, AFailedWriteKeepsTheOldPatchAndRemovesTheTemporaryFile)
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin", "out.kdx"}));
 
     // Without the limit the new patch takes the old one's place.
-    ASSERT_TRUE(kdx::MakePatch(Options(3), steps).ok());
+    ASSERT_TRUE(kdx::MakePatch(Options(3), steps, kdx::SystemFiles()).ok());
     EXPECT_EQ(Apply(original), modified);
     EXPECT_EQ(Files(), (std::set<std::string>{"original.bin", "modified.bin", "out.kdx", "target.bin"}));
 }
@@ -422,7 +422,7 @@ TEST_F(MakePatch, PumpsWhileItCompares)
 TEST(PatchOutput, KnowsItsLastBytesAcrossAFlushAndCommitsWhole)
 {
     TempDir dir;
-    kdx::PatchOutput out(dir.File("p.kdx"));
+    kdx::PatchOutput out(dir.File("p.kdx"), kdx::SystemFiles());
     ASSERT_TRUE(out.Begin());
     // The buffer is flushed when the next byte finds it full: three bytes stay in it.
     const Bytes bytes = Noise(kdx::PatchOutput::kBufferSize + 3, 8);

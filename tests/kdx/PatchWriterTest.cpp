@@ -93,7 +93,7 @@ TEST(PatchWriter, WritesEachVersionAsTheLayoutsSay)
     TempDir dir;
     for (const Case& c : cases) {
         const std::string path = dir.File("p.kdx");
-        kdx::PatchWriter writer(path);
+        kdx::PatchWriter writer(path, kdx::SystemFiles());
         ASSERT_TRUE(writer.Begin(c.header)) << c.name;
         for (const Rec& r : c.records)
             ASSERT_TRUE(writer.Record(r.offset, r.bytes.data(), r.undo.data(), static_cast<unsigned>(r.bytes.size())))
@@ -125,7 +125,7 @@ TEST(PatchWriter, RefusesPlacesItsVersionCannotReach)
     const Bytes block(1024, 7);  // version 2.0 always carries one
     for (const auto& c : cases) {
         {
-            kdx::PatchWriter writer(dir.File("p.kdx"));
+            kdx::PatchWriter writer(dir.File("p.kdx"), kdx::SystemFiles());
             kdx::PatchHeader header;
             header.version = c.version;
             header.block = block.data();

@@ -23,8 +23,7 @@ bool MappedRegion::Unmap()
 }
 
 File::File(File&& other) noexcept
-    : files_(other.files_), handle_(std::exchange(other.handle_, kInvalid)), lastError_(other.lastError_),
-      faults_(other.faults_)
+    : files_(other.files_), handle_(std::exchange(other.handle_, kInvalid)), lastError_(other.lastError_)
 {
 }
 
@@ -35,7 +34,6 @@ File& File::operator=(File&& other) noexcept
         files_ = other.files_;
         handle_ = std::exchange(other.handle_, kInvalid);
         lastError_ = other.lastError_;
-        faults_ = other.faults_;
     }
     return *this;
 }
@@ -78,21 +76,18 @@ std::int64_t File::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 
 bool File::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
 {
-    if (faults_ != nullptr && Injected(faults_->write)) return false;
     const int rc = files_->Write(handle_, position, buffer, n);
     return rc == 0 || Failed(rc);
 }
 
 bool File::Sync()
 {
-    if (faults_ != nullptr && Injected(faults_->sync)) return false;
     const int rc = files_->Sync(handle_, false);
     return rc == 0 || Failed(rc);
 }
 
 bool File::SyncData()
 {
-    if (faults_ != nullptr && Injected(faults_->sync)) return false;
     const int rc = files_->Sync(handle_, true);
     return rc == 0 || Failed(rc);
 }

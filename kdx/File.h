@@ -36,13 +36,6 @@ private:
     int lastError_ = 0;
 };
 
-// Failures a test makes one file report, for the paths a real disk seldom
-// takes: a non-zero error number fails every such call with it.
-struct FileFaults {
-    int write = 0;  // WriteAt
-    int sync = 0;   // Sync, SyncData
-};
-
 // One open file of a file system: the system's own unless another is handed in.
 class File {
 public:
@@ -97,26 +90,16 @@ public:
     std::string LastErrorText() const;
     int LastError() const { return lastError_; }
 
-    // Tests only: the faults this file reports from now on (null: none). The caller keeps them alive.
-    void InjectFaults(const FileFaults* faults) { faults_ = faults; }
-
 private:
     bool Failed(int error)
     {
         lastError_ = error;
         return false;
     }
-    bool Injected(int error)
-    {
-        if (error == 0) return false;
-        lastError_ = error;
-        return true;
-    }
 
     FileSystem* files_;
     Handle handle_ = kInvalid;
     int lastError_ = 0;
-    const FileFaults* faults_ = nullptr;
 };
 
 // Opens an existing file read-only with no sharing; true when the handle is valid.

@@ -2,6 +2,7 @@
 // checks made before the first write, and failed writes.
 #include "commands/Messages.h"
 #include "tests/kdx/KdxTest.h"
+#include "tests/support/FaultyFiles.h"
 #include "tests/support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ protected:
     }
 
     Outcome Apply(const PatchLayout& layout, const Bytes& image, bool undo = false, bool sparse = false,
-                  const kdx::FileFaults* faults = nullptr)
+                  kdx::FileSystem& files = kdx::SystemFiles())
     {
         const std::string patchPath = dir.File("p.kdx");
         const std::string imagePath = dir.File("image.bin");
@@ -47,11 +48,10 @@ protected:
             EXPECT_EQ(truncate(imagePath.c_str(), static_cast<off_t>(image.size())), 0);
         }
         kdx::File patch;
-        kdx::File img;
+        kdx::File img(files);
         EXPECT_TRUE(kdx::OpenReadOnly(patch, patchPath));
         EXPECT_TRUE(kdx::OpenReadWrite(img, imagePath));
         const kdx::Patch loaded = Read(patch, patchPath);
-        img.InjectFaults(faults);
         Steps steps;
         const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, loaded.Writes(undo), steps);
         EXPECT_TRUE(img.Close());
@@ -222,34 +222,53 @@ TEST_P(ApplyRecords, AFailedWriteIsReportedAndLeavesTheImageAsItWas)
     }
 }
 
-TEST_P(ApplyRecords, AWriteOrFlushFailingAfterTheSpaceIsReservedIsAFailureAndTheLengthGoesBack)
+TEST_P(ApplyRecords, EachFailingFileCallIsAFailureAndTheLengthGoesBack)
 {
     // Written through a map (scattered), through writes (back to back), and
     // sparse (space reserved record by record); each with a record past the end.
     const std::vector<Rec> scattered = {{10, {1}, {}}, {150, {1, 2, 3}, {}}};
     std::vector<Rec> backToBack;
     for (std::int64_t at = 0; at < 8192; at += 128) backToBack.push_back({at, Bytes(128, 1), {}});
-    kdx::FileFaults eio;
-    eio.write = EIO;
-    kdx::FileFaults syncEio;
-    syncEio.sync = EIO;
+    Bytes patched(153, 0);  // grown: the gap reads as zeros
+    std::fill_n(patched.begin(), 100, 5);
+    patched[10] = 1;
+    patched[150] = 1;
+    patched[151] = 2;
+    patched[152] = 3;
+    const std::string eio = text::CantWriteImage("Input/output error");
     const struct {
         const char* name;
         std::vector<Rec> records;
         bool sparse;
-        const kdx::FileFaults* faults;
+        FileOp op;
+        int error;
+        std::vector<std::string> boxes;
+        std::size_t length;  // of the image afterwards
     } cases[] = {
-        {"mapped, flush", scattered, false, &syncEio},
-        {"writes", backToBack, false, &eio},
-        {"writes, flush", backToBack, false, &syncEio},
-        {"sparse", scattered, true, &eio},
-        {"sparse, flush", scattered, true, &syncEio},
+        {"mapped, msync", scattered, false, FileOp::FlushMap, EIO, {eio}, 100},
+        {"mapped, unmap", scattered, false, FileOp::Unmap, EIO, {eio}, 100},
+        {"mapped, sync", scattered, false, FileOp::Sync, EIO, {eio}, 100},
+        {"mapped, no space", scattered, false, FileOp::Reserve, ENOSPC,
+         {text::CantWriteImage("No space left on device")}, 100},
+        {"writes", backToBack, false, FileOp::Write, EIO, {eio}, 100},
+        {"writes, sync", backToBack, false, FileOp::Sync, EIO, {eio}, 100},
+        {"sparse", scattered, true, FileOp::Write, EIO, {eio}, 100},
+        {"sparse, sync", scattered, true, FileOp::Sync, EIO, {eio}, 100},
+        {"sparse, too large", scattered, true, FileOp::SetLength, EFBIG, {text::CantWriteImage("File too large")}, 100},
+        // A map the system refuses costs only speed: the records go through writes.
+        {"no map", scattered, false, FileOp::Map, ENOMEM, {}, 153},
     };
     for (const auto& c : cases) {
-        const Outcome out = Apply(Layout(c.records), Bytes(100, 5), false, c.sparse, c.faults);
-        EXPECT_FALSE(out.ok) << c.name;
-        EXPECT_EQ(out.boxes, std::vector<std::string>{text::CantWriteImage("Input/output error")}) << c.name;
-        EXPECT_EQ(out.image.size(), 100u) << c.name;
+        FaultyFiles files;
+        files.Fail(c.op, Named(dir.File("image.bin")), c.error, 0);
+        const Outcome out = Apply(Layout(c.records), Bytes(100, 5), false, c.sparse, files);
+        EXPECT_EQ(out.ok, c.boxes.empty()) << c.name;
+        EXPECT_EQ(out.boxes, c.boxes) << c.name;
+        EXPECT_EQ(out.image.size(), c.length) << c.name;
+        if (out.ok) {
+            EXPECT_EQ(out.image, patched) << c.name;
+        }
+        EXPECT_GT(files.Calls(c.op, AnyFile()), 0) << c.name;
     }
 }
 

@@ -21,6 +21,10 @@ bool SectorExtra::BeforeWrite(const kdx::Patch&, kdx::File& patch, kdx::File& im
     right_.reset();
     std::uint64_t sectors = 0;
     const kdx::RawVerdict verdict = kdx::JudgeImage(image, sectors);
+    if (verdict == kdx::RawVerdict::Unreadable) {
+        Say(commands::text::CantReadSectors(image.LastErrorText()), platform::MsgDlgType::mtError);
+        return false;
+    }
     if (verdict != kdx::RawVerdict::Raw) {
         Say(commands::text::FixSectorsNotRaw(kdx::NotRawMessage(verdict)), platform::MsgDlgType::mtInformation);
         return true;

@@ -50,6 +50,7 @@ int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
 
     std::uint64_t count = 0;
     const kdx::RawVerdict verdict = kdx::JudgeImage(image, count);
+    if (verdict == kdx::RawVerdict::Unreadable) return Fail(commands::text::CantReadSectors(image.LastErrorText()));
     if (verdict != kdx::RawVerdict::Raw) {
         if (options.json) {
             nlohmann::ordered_json j;
@@ -70,7 +71,7 @@ int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
     bar.Clear();
     if (!scan.ok) {
         const std::string reason = kdx::SystemErrorText(scan.error);
-        return Fail(options.fix ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
+        return Fail(scan.writing ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
     }
     if (options.fix && !image.Close()) return Fail(commands::text::CantWriteImage(image.LastErrorText()));
     if (options.json) PrintJson(scan.tally, options.fix);

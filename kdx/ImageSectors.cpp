@@ -43,7 +43,9 @@ RawVerdict JudgeImage(File& image, std::uint64_t& sectors)
     const std::int64_t length = image.Length();
     sectors = length > 0 ? static_cast<std::uint64_t>(length) / kSectorSize : 0;
     std::uint8_t start[kSectorSize] = {};
-    const std::int64_t got = image.ReadAt(0, start, std::min<std::int64_t>(kS, std::max<std::int64_t>(length, 0)));
+    const std::int64_t got = length < 0 ? -1 : image.ReadAt(0, start, std::min<std::int64_t>(kS, length));
+    // A read error is not a verdict on the bytes.
+    if (got < 0) return RawVerdict::Unreadable;
     return JudgeRawImage(length > 0 ? static_cast<std::uint64_t>(length) : 0,
                          std::span<const std::uint8_t>(start, got > 0 ? static_cast<std::size_t>(got) : 0));
 }
@@ -53,13 +55,15 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
     ImageScan scan;
     std::uint64_t sectors = 0;
     scan.verdict = JudgeImage(image, sectors);
-    if (scan.verdict != RawVerdict::Raw) return scan;
-
-    const auto fail = [&scan, &image] {
+    const auto fail = [&scan, &image](bool writing) {
         scan.ok = false;
         scan.error = image.LastError();
+        scan.writing = writing;
         return scan;
     };
+    if (scan.verdict == RawVerdict::Unreadable) return fail(false);
+    if (scan.verdict != RawVerdict::Raw) return scan;
+
     const auto total = At(sectors);
     SectorStream stream;
     std::uint64_t read = 0;  // sectors handed to the stream
@@ -73,7 +77,7 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
         }
         return true;
     };
-    if (!readAhead()) return fail();
+    if (!readAhead()) return fail(false);
     for (std::uint64_t lba = 0; lba < sectors;) {
         const SectorStream::Piece piece = stream.Take();
         for (std::size_t i = 0; i < piece.count; ++i) {
@@ -83,15 +87,15 @@ ImageScan ScanImage(File& image, bool fix, Observer& observer)
             // Only a repaired sector is written back.
             std::uint8_t* sector = piece.bytes + i * kSectorSize;
             if (!RepairSector(SectorBytes(sector, kSectorSize))) continue;
-            if (!image.WriteAt(At(lba + i), sector, kS)) return fail();
+            if (!image.WriteAt(At(lba + i), sector, kS)) return fail(true);
             ++scan.tally.fixed;
         }
         lba += piece.count;
         stream.Release();
         observer.Step(At(lba), total);
-        if (!readAhead()) return fail();
+        if (!readAhead()) return fail(false);
     }
-    if (scan.tally.fixed > 0 && !image.SyncData()) return fail();
+    if (scan.tally.fixed > 0 && !image.SyncData()) return fail(true);
     return scan;
 }
 

@@ -14,7 +14,8 @@
 namespace kdx {
 
 // Whether the open image is raw, from its length and its first bytes;
-// sectors is set to its number of whole sectors.
+// sectors is set to its number of whole sectors. Unreadable when either
+// cannot be read (the image's LastError says why).
 RawVerdict JudgeImage(File& image, std::uint64_t& sectors);
 
 struct ImageScan {
@@ -22,11 +23,13 @@ struct ImageScan {
     SectorTally tally;
     bool ok = true;  // false: reading or writing failed (error holds the system's number)
     int error = 0;
+    bool writing = false;  // the failure was a write or a sync
 };
 
 // Checks every sector of a raw image, reading it once; with fix, writes the
 // repaired sectors (and only those) back and makes them durable before it
-// returns. An image that is not raw is neither scanned nor touched. The
+// returns. An image that is not raw is neither scanned nor touched (one
+// that cannot be read is a failed scan). The
 // observer hears done of total bytes once per piece.
 ImageScan ScanImage(File& image, bool fix, Observer& observer);
 

@@ -18,6 +18,7 @@ std::string NotRawMessage(RawVerdict verdict)
     case RawVerdict::Empty: reason = "the image is empty"; break;
     case RawVerdict::LengthNotMultiple: reason = "its length is not a multiple of 2352 bytes"; break;
     case RawVerdict::NoSync: reason = "its first sector does not start with the sync pattern"; break;
+    case RawVerdict::Unreadable: reason = "it cannot be read"; break;
     }
     return std::string("Not a raw image of 2352-byte sectors (") + reason + ")";
 }

@@ -16,6 +16,7 @@ enum class RawVerdict {
     Empty,              // no bytes at all
     LengthNotMultiple,  // the length is not a whole number of sectors
     NoSync,             // the first sector does not start with the sync pattern
+    Unreadable,         // its length or its first sector cannot be read
 };
 
 // The verdict on an image of `length` bytes whose first bytes are `start`

@@ -94,4 +94,39 @@ TEST_F(CliBackup, NoBackupNoWrite)
     }
 }
 
+// Unsound records write nothing, backup included; the apply says why in its own words.
+TEST_F(CliBackup, UnsoundRecordsGetTheApplysOwnMessageAndNoBackup)
+{
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{0, {1}, {}}, {9, {2, 3}, {}}};
+    Bytes cut = BuildPatch(layout);
+    cut.resize(60 + 10 + 10);  // the second record one byte short
+    PatchLayout negative = layout;
+    negative.records[1].offset = -5;
+    PatchLayout none;
+    none.version = 3;
+    const struct {
+        const char* name;
+        Bytes patch;
+        std::string err;
+    } cases[] = {
+        {"cut", cut, "Error: This patch is damaged, its records do not fit its patch-data. This operation has been "
+                     "cancelled.\n"},
+        {"negative", BuildPatch(negative), "Error: This patch attemps to write in an area outside of this image. This "
+                                           "operation has been cancelled.\n"},
+        {"no records", BuildPatch(none), "Error: This patch contains no bytes of patch-data. This operation has been "
+                                         "cancelled.\n"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(dir.File("p.kdx"), c.patch);
+        WriteFile(dir.File("img.bin"), Bytes(16, 7));
+        const RunResult r = Cli({"apply", "--backup", dir.File("back.kdx"), dir.File("p.kdx"), dir.File("img.bin")});
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_EQ(r.err, c.err) << c.name;
+        EXPECT_EQ(ReadFile(dir.File("img.bin")), Bytes(16, 7)) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("back.kdx"))) << c.name;
+    }
+}
+
 }  // namespace

@@ -44,6 +44,13 @@ Bytes Spoilt(Bytes image)
     return image;
 }
 
+// One parity byte of the Mode 2 Form 1 sector spoilt; its EDC stays right.
+Bytes EccOnly(Bytes image)
+{
+    image[1 * kS + 2300] ^= 0x80;
+    return image;
+}
+
 TEST_F(CliSectors, ListsKindsAndWrongSectorsOrRefusesImagesThatAreNotRaw)
 {
     const Bytes clean = RawImage(kMixed);
@@ -58,6 +65,8 @@ TEST_F(CliSectors, ListsKindsAndWrongSectorsOrRefusesImagesThatAreNotRaw)
     } cases[] = {
         {clean, 0, counts + "Wrong EDC/ECC  : none\n", ""},
         {Spoilt(clean), 1, counts + "Wrong EDC/ECC  : 3 (EDC wrong in 2, ECC wrong in 2; LBA 0, 1, 2)\n", ""},
+        // Only the parity wrong: as wrong as any other.
+        {EccOnly(clean), 1, counts + "Wrong EDC/ECC  : 1 (EDC wrong in 0, ECC wrong in 1; LBA 1)\n", ""},
         {truncated, 1, "",
          "Error: Not a raw image of 2352-byte sectors (its length is not a multiple of 2352 bytes)\n"},
         {Bytes(2 * kS, 0), 1, "",

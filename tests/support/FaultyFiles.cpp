@@ -7,11 +7,11 @@ namespace testsupport {
 
 bool FileMatch::Matches(const std::string& name) const
 {
-    switch (by) {
+    switch (by_) {
     case By::Any: return true;
-    case By::Path: return name == path;
+    case By::Path: return name == path_;
     case By::TemporaryOf: {
-        const std::string prefix = path + ".part-";
+        const std::string prefix = path_ + ".part-";
         return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0;
     }
     }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -20,12 +21,17 @@ enum class FileOp {
 };
 
 // Which files a fault concerns.
-struct FileMatch {
+class FileMatch {
+public:
     enum class By { Any, Path, TemporaryOf };
-    By by = By::Any;
-    std::string path;
+    FileMatch() = default;
+    FileMatch(By by, std::string path) : by_(by), path_(std::move(path)) {}
 
     bool Matches(const std::string& name) const;
+
+private:
+    By by_ = By::Any;
+    std::string path_;
 };
 FileMatch AnyFile();
 FileMatch Named(const std::string& path);

@@ -1,0 +1,36 @@
+// mendrix-cli's commands run in this process on a file system the test
+// hands in, with what they print on standard output and standard error.
+#pragma once
+
+#include "cli/Commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct Said {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// mendrix-cli ARGS on files.
+inline Said RunCli(const std::vector<std::string>& args, kdx::FileSystem& files)
+{
+    std::vector<std::string> all = {"mendrix-cli"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    Said said;
+    said.status = cli::Main(static_cast<int>(argv.size()), argv.data(), files);
+    said.out = ::testing::internal::GetCapturedStdout();
+    said.err = ::testing::internal::GetCapturedStderr();
+    return said;
+}
+
+}  // namespace clitest

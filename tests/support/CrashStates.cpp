@@ -175,6 +175,7 @@ CrashCount ForEachCrashState(const MemoryFiles& recorded, const CrashOptions& op
     };
     for (std::size_t point = 0; point <= record.size(); ++point) {
         if (point > 0) disk.Take(record[point - 1], options.piece);
+        if (point < options.fromPoint) continue;
         ++count.points;
         const Choices choices = ChoicesAt(disk);
         const std::vector<std::size_t> radix = Radices(choices);

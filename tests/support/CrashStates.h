@@ -26,10 +26,11 @@ struct CrashOptions {
     std::uint64_t enumerateUpTo = 4096;       // states of one point tried each, up to this many
     int samples = 64;                         // else this many drawn at random
     std::uint32_t seed = 1;
+    std::size_t fromPoint = 0;  // the states of earlier points are left out
 };
 
 struct CrashCount {
-    std::size_t points = 0;         // crash points: the changes recorded, plus one
+    std::size_t points = 0;         // crash points tried: the changes recorded, plus one, from fromPoint on
     std::size_t sampledPoints = 0;  // points with more states than were tried
     std::uint64_t tried = 0;        // distinct states handed to the check
 };

@@ -19,6 +19,11 @@ inline constexpr int kExitUsage = 2;
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path);
 // Shows text as an error; the status of a command that failed.
 int Fail(const std::string& text);
+// Prints why a file could not be opened, "(reason)" on a line of its own
+// after the box that named it.
+void SayOpenReason(int error);
+// Fail, then the reason of the failed open.
+int FailOpen(const std::string& text, int error);
 // Prints each line on standard output.
 void PrintLines(const std::vector<std::string>& lines);
 

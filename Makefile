@@ -22,8 +22,12 @@ tidy: DEPS_FOR = --tidy
 fuzz: DEPS_FOR = --fuzz
 bench bench-quick: DEPS_FOR = --bench
 package: DEPS_FOR = --package
+# Before anything of make package: refused where what it builds would belong
+# to another user than the tree's owner (packaging/check-owner says what to do).
+package: OWNER_CHECK = packaging/check-owner . dist $(BUILD)
 
 deps:
+	@$(OWNER_CHECK)
 	@scripts/install-deps $(DEPS_FOR)
 
 configure: deps

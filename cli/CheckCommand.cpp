@@ -30,9 +30,11 @@ int Check(const std::string& patchPath, const std::string& imagePath, kdx::FileS
     const std::optional<kdx::Patch> loaded = ReadPatchOrSay(patchPath, files);
     if (!loaded) return kExitFailed;
     kdx::File image(files);
-    if (!kdx::OpenReadOnly(image, imagePath)) return Fail(commands::text::CantOpenImage(imagePath));
+    if (!kdx::OpenReadOnly(image, imagePath))
+        return FailOpen(commands::text::CantOpenImage(imagePath), image.LastError());
     kdx::File patch(files);
-    if (!kdx::OpenReadOnly(patch, patchPath)) return Fail(commands::text::CantOpenPatch(patchPath));
+    if (!kdx::OpenReadOnly(patch, patchPath))
+        return FailOpen(commands::text::CantOpenPatch(patchPath), patch.LastError());
     if (!kdx::StillAsRead(patch, *loaded, patchPath)) return Fail(commands::text::PatchChanged(patchPath));
 
     const kdx::ImageCheckResult r = kdx::CheckImage(*loaded, patch, image);

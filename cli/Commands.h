@@ -22,6 +22,11 @@ int Main(int argc, char** argv, kdx::FileSystem& files);
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files);
 // Shows text as an error; the status of a command that failed.
 int Fail(const std::string& text);
+// Prints why a file could not be opened, "(reason)" on a line of its own
+// after the box that named it.
+void SayOpenReason(int error);
+// Fail, then the reason of the failed open.
+int FailOpen(const std::string& text, int error);
 // Prints each line on standard output.
 void PrintLines(const std::vector<std::string>& lines);
 

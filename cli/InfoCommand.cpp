@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "commands/CheckLines.h"
 #include "commands/InfoLines.h"
 #include "commands/Messages.h"
 #include "commands/ResultTexts.h"
@@ -26,14 +27,23 @@ std::string Hex(const std::string& bytes)
     return out;
 }
 
-// The facts of the patch as JSON; texts stored in it decoded from Windows-1252.
-int PrintJson(const kdx::Patch& patch, kdx::FileSystem& files)
+// The walk of the patch's record area; nothing for a patch without patch-data.
+// Refused with the open's reason when the file cannot be opened again.
+bool WalkOrSay(const kdx::Patch& patch, kdx::FileSystem& files, std::optional<kdx::WalkResult>& walk)
 {
+    if (patch.patchDataLength <= 0) return true;
     kdx::File file(files);
-    if (!kdx::OpenReadOnly(file, patch.path)) return Fail(commands::text::CantOpenKdx(patch.path));
-    const bool empty = patch.patchDataLength <= 0;
-    const kdx::WalkResult walk = empty ? kdx::WalkResult{} : kdx::WalkRecords(file, patch.Records());
+    if (!kdx::OpenReadOnly(file, patch.path)) {
+        FailOpen(commands::text::CantOpenKdx(patch.path), file.LastError());
+        return false;
+    }
+    walk = kdx::WalkRecords(file, patch.Records());
+    return true;
+}
 
+// The facts of the patch as JSON; texts stored in it decoded from Windows-1252.
+void PrintJson(const kdx::Patch& patch, const std::optional<kdx::WalkResult>& walk)
+{
     nlohmann::ordered_json j;
     j["file"] = patch.path;
     j["version"] = patch.Version();
@@ -53,11 +63,10 @@ int PrintJson(const kdx::Patch& patch, kdx::FileSystem& files)
     j["fileIdDiz"] = patch.layout->dizLengthBytes > 0 && patch.ListsTrailer()
                          ? nlohmann::ordered_json(platform::Cp1252ToUtf8(patch.diz.text, false))
                          : nullptr;
-    j["records"] = walk.records;
-    j["recordArea"] = empty ? "empty" : commands::WalkVerdictName(walk.verdict);
+    j["records"] = walk ? walk->records : 0;
+    j["recordArea"] = walk ? commands::WalkVerdictName(walk->verdict) : "empty";
     // Paths are the system's bytes and need not be UTF-8.
     std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
-    return kExitOk;
 }
 
 }  // namespace
@@ -67,10 +76,17 @@ int Info(const std::string& path, bool json, kdx::FileSystem& files)
     platform::console::ConsoleServices ui(platform::console::Answer::No);
     const std::optional<kdx::Patch> patch = ReadPatchOrSay(path, files);
     if (!patch) return kExitFailed;
-    if (json) return PrintJson(*patch, files);
+    std::optional<kdx::WalkResult> walk;
+    if (!WalkOrSay(*patch, files, walk)) return kExitFailed;
+    if (json) {
+        PrintJson(*patch, walk);
+        return kExitOk;
+    }
     // Patch bytes never reach the terminal raw: control bytes print as "?".
     for (const std::string& line : platform::DisplayLines(commands::BuildInfoLines(*patch)))
         std::printf("%s\n", platform::MemoLineToUtf8(line, true).c_str());
+    // The memo lists a damaged patch as any other; the listing says what an apply would refuse.
+    if (walk && walk->verdict != kdx::WalkVerdict::Fits) PrintLines({commands::RecordsLine(*walk)});
     return kExitOk;
 }
 

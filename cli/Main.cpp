@@ -2,11 +2,13 @@
 #include "cli/Commands.h"
 
 #include "Version.h"
+#include "commands/Messages.h"
 #include "platform/DllSearch.h"
 #include "platform/ProgramArguments.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -27,9 +29,44 @@ struct Answers {
     Answer Get() const { return yes ? Answer::Yes : no ? Answer::No : Answer::Ask; }
 };
 
+std::vector<CLI::App*> AllCommands(CLI::App& app)
+{
+    return app.get_subcommands([](CLI::App*) { return true; });
+}
+
+// The first word that is no option, when it names no command: the program's
+// own options take no values, so that word is where a command must stand.
+const char* UnknownCommand(CLI::App& app, int argc, char** argv)
+{
+    const std::vector<CLI::App*> commands = AllCommands(app);
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') continue;
+        const bool known = std::any_of(commands.begin(), commands.end(),
+                                       [word = argv[i]](const CLI::App* c) { return c->check_name(word); });
+        return known ? nullptr : argv[i];
+    }
+    return nullptr;
+}
+
+// The commands as a list: "info, check, ... and sectors".
+std::string CommandNames(CLI::App& app)
+{
+    const std::vector<CLI::App*> commands = AllCommands(app);
+    std::string names;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (i > 0) names += i + 1 == commands.size() ? " and " : ", ";
+        names += commands[i]->get_name();
+    }
+    return names;
+}
+
 int Run(int argc, char** argv, kdx::FileSystem& files)
 {
     CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
+    // Only -x and --option are options on every system: on Windows a path
+    // may start with "/" (the drive's root) and must stay a path. Set before
+    // the commands are added, which take it over.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.set_version_flag("--version", "mendrix-cli " MENDRIX_VERSION "\n" MENDRIX_LICENCE,
                          "print the version and the licence, and exit");
@@ -81,7 +118,7 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     makeCmd->add_flag("--blockcheck", make.blockCheck, "store the original's check block (version 3; 2 always does)");
     makeCmd->add_flag("--gi", make.giImage, "mark the image as a GI image, block at 32928 (version 3)");
     makeCmd->add_option("--description", make.description, "up to 50 bytes of description");
-    makeCmd->add_option("--diz", make.diz, "attach this FILE_ID.DIZ text (versions 2 and 3)");
+    makeCmd->add_option("--diz", make.diz, "attach this file as FILE_ID.DIZ (versions 2 and 3)")->type_name("FILE");
     makeCmd->add_flag("--fix-sectors", make.fixSectors, "make the patch as if MODIFIED's broken raw sectors were fixed");
     makeCmd->add_flag("-q,--quiet", make.quiet, "show no progress bar");
 
@@ -94,6 +131,11 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     sectorsCmd->add_flag("-q,--quiet", sectors.quiet, "show no progress bar");
     sectorsCmd->add_option("IMAGE", sectors.image, "the raw image file")->required();
 
+    if (const char* unknown = UnknownCommand(app, argc, argv)) {
+        std::fprintf(stderr, "%s\n\n%s", commands::text::UnknownCommand(unknown, CommandNames(app)).c_str(),
+                     app.help().c_str());
+        return cli::kExitUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

@@ -1,8 +1,10 @@
 // What every command of mendrix-cli says the same way: lines on standard
-// output, an error box, and the load's message for a patch it cannot read.
+// output, an error box, the reason a file could not be opened, and the
+// load's message for a patch it cannot read.
 #include "cli/Commands.h"
 
 #include "commands/Messages.h"
+#include "commands/ResultTexts.h"
 #include "platform/Services.h"
 
 #include <cstdio>
@@ -23,12 +25,25 @@ int Fail(const std::string& text)
     return kExitFailed;
 }
 
+void SayOpenReason(int error)
+{
+    std::fprintf(stderr, "(%s)\n", commands::OpenReason(error).c_str());
+    std::fflush(stderr);
+}
+
+int FailOpen(const std::string& text, int error)
+{
+    Fail(text);
+    SayOpenReason(error);
+    return kExitFailed;
+}
+
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files)
 {
     kdx::ReadResult read = kdx::ReadPatch(path, files);
     switch (read.status) {
     case kdx::ReadStatus::Read: return std::move(read.patch);
-    case kdx::ReadStatus::CantOpen: Fail(commands::text::CantOpenKdx(path)); break;
+    case kdx::ReadStatus::CantOpen: FailOpen(commands::text::CantOpenKdx(path), read.error); break;
     case kdx::ReadStatus::NotKdx:
         platform::MessageDlg(commands::text::NoValidKdx(path), MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
         break;

@@ -46,7 +46,7 @@ int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
 
     kdx::File image(files);
     const bool opened = options.fix ? kdx::OpenReadWrite(image, options.image) : kdx::OpenReadOnly(image, options.image);
-    if (!opened) return Fail(commands::text::CantOpenImage(options.image));
+    if (!opened) return FailOpen(commands::text::CantOpenImage(options.image), image.LastError());
 
     std::uint64_t count = 0;
     const kdx::RawVerdict verdict = kdx::JudgeImage(image, count);

@@ -85,6 +85,7 @@ void ResetWindow(platform::PatchControls& window)
 
 void btnApplyClick(PatchState& state, platform::PatchControls& window)
 {
+    state.openError = 0;
     if (state.Patching) {
         Warn(text::kStillPatchingApply);
         platform::Abort();
@@ -101,11 +102,13 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
     const std::string patchPath = window.edtKDX.Text();
     kdx::File image(state.files);
     if (!kdx::OpenReadWrite(image, imagePath)) {
+        state.openError = image.LastError();
         Fail(text::CantOpenImage(imagePath));
         platform::Abort();
     }
     kdx::File patch(state.files);
     if (!kdx::OpenReadOnly(patch, patchPath)) {
+        state.openError = patch.LastError();
         image.Close();
         Fail(text::CantOpenPatch(patchPath));
         platform::Abort();
@@ -160,7 +163,7 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
         ResetWindow(window);
         platform::Abort();
     }
-    platform::MessageDlg(text::kSuccess, MsgDlgType::mtInformation, MsgDlgButtons::mbOK);
+    platform::MessageDlg(state.successText, MsgDlgType::mtInformation, MsgDlgButtons::mbOK);
     ResetWindow(window);
 }
 

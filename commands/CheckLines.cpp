@@ -44,23 +44,7 @@ void AddRecords(Lines& lines, const kdx::ImageCheckResult& r)
         return;
     }
     lines.push_back(Labelled("Patch data", "passed (" + Bytes(r.patchDataLength) + ")"));
-    const std::string which = "record " + to_string(r.walk.records + 1);
-    std::string value;
-    switch (r.walk.verdict) {
-    case kdx::WalkVerdict::Fits:
-        value = "passed (" + Records(r.walk.records) + ", ending at the end of the patch data)";
-        break;
-    case kdx::WalkVerdict::Damaged:
-        value = "failed (" + which + " is damaged: the records do not fit the patch data)";
-        break;
-    case kdx::WalkVerdict::NegativeOffset:
-        value = "failed (" + which + " writes at a negative offset, outside of the image)";
-        break;
-    case kdx::WalkVerdict::OutOfReach:
-        value = "failed (" + which + " writes past the largest position a file can have)";
-        break;
-    }
-    lines.push_back(Labelled("Records", value));
+    lines.push_back(RecordsLine(r.walk));
 }
 
 void AddState(Lines& lines, const kdx::ImageCheckResult& r)
@@ -94,6 +78,27 @@ std::vector<std::string> CheckLines(const kdx::ImageCheckResult& result)
     AddRecords(lines, result);
     AddState(lines, result);
     return lines;
+}
+
+std::string RecordsLine(const kdx::WalkResult& walk)
+{
+    const std::string which = "record " + to_string(walk.records + 1);
+    std::string value;
+    switch (walk.verdict) {
+    case kdx::WalkVerdict::Fits:
+        value = "passed (" + Records(walk.records) + ", ending at the end of the patch data)";
+        break;
+    case kdx::WalkVerdict::Damaged:
+        value = "failed (" + which + " is damaged: the records do not fit the patch data)";
+        break;
+    case kdx::WalkVerdict::NegativeOffset:
+        value = "failed (" + which + " writes at a negative offset, outside of the image)";
+        break;
+    case kdx::WalkVerdict::OutOfReach:
+        value = "failed (" + which + " writes past the largest position a file can have)";
+        break;
+    }
+    return Labelled("Records", value);
 }
 
 std::string TouchedSectorsLine(const kdx::MarkedCheck& c, std::uint64_t touched)

@@ -15,6 +15,11 @@ namespace commands {
 // the image's state, in that order; a check the version lacks has none.
 std::vector<std::string> CheckLines(const kdx::ImageCheckResult& result);
 
+// The line on the walk of a record area: passed with the count of records,
+// or failed with the record at fault and why. info shows it for a patch
+// whose records fail, check for every patch.
+std::string RecordsLine(const kdx::WalkResult& walk);
+
 // The line on the EDC/ECC of the touched sectors of a raw image.
 std::string TouchedSectorsLine(const kdx::MarkedCheck& check, std::uint64_t touched);
 

@@ -17,11 +17,13 @@ void LoadPatch(PatchState& state, platform::PatchControls& window, const std::st
         platform::MessageDlg(text::kStillPatchingLoad, MsgDlgType::mtWarning, MsgDlgButtons::mbOK);
         platform::Abort();
     }
+    state.openError = 0;
     window.cbUndo.SetEnabled(false);
     kdx::ReadResult read = kdx::ReadPatch(path, state.files);
     switch (read.status) {
     case kdx::ReadStatus::Read: break;
     case kdx::ReadStatus::CantOpen:
+        state.openError = read.error;
         platform::MessageDlg(text::CantOpenKdx(path), MsgDlgType::mtError, MsgDlgButtons::mbOK);
         window.edtKDX.Clear();
         window.infMemo.Clear();

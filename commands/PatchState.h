@@ -5,6 +5,7 @@
 #pragma once
 
 #include "commands/ApplyExtra.h"
+#include "commands/Messages.h"
 #include "kdx/FileSystem.h"
 #include "kdx/Layout.h"
 #include "kdx/Patch.h"
@@ -40,6 +41,13 @@ struct PatchState {
     Progress progress;
     // Run in order around each apply's writing; the caller keeps them alive.
     std::vector<ApplyExtra*> extras;
+    // The system's error number of the open that failed in the last load or
+    // apply, 0 when none did: the boxes name only the path, a front end may
+    // add the reason.
+    int openError = 0;
+    // The box that ends an apply written and flushed: the window's always; a
+    // front end may name an undo its own way.
+    const char* successText = text::kSuccess;
 };
 
 }  // namespace commands

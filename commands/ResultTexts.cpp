@@ -47,12 +47,13 @@ std::string MakeErrorText(const kdx::MakeResult& r)
     case MakeStatus::DizInVersion1: return "A version 1.0 patch cannot carry a FILE_ID.DIZ text.";
     case MakeStatus::PatchIsAnImage: return "The patch would replace one of the images (" + r.path + ").";
     case MakeStatus::Identical: return "The images are identical, there is nothing to patch.";
-    case MakeStatus::CantOpenDiz: return "Can't open the FILE_ID.DIZ file (" + r.path + "): " + Reason(r);
+    case MakeStatus::CantOpenDiz: return "Can't open the FILE_ID.DIZ file (" + r.path + "): " + OpenReason(r.error);
     case MakeStatus::DizTooLong:
         return "The FILE_ID.DIZ text is " + to_string(r.number) + " bytes long; at most " +
                to_string(kdx::diz::kTextMax) + " are allowed (readers show no more).";
     case MakeStatus::CantReadDiz: return "Can't read the FILE_ID.DIZ file (" + r.path + "): " + Reason(r);
-    case MakeStatus::CantOpenImage: return "Can't open the " + Which(r) + " image (" + r.path + "): " + Reason(r);
+    case MakeStatus::CantOpenImage:
+        return "Can't open the " + Which(r) + " image (" + r.path + "): " + OpenReason(r.error);
     case MakeStatus::CantReadImage: return "Can't read the " + Which(r) + " image (" + r.path + "): " + Reason(r);
     case MakeStatus::ImageChanged: return "The " + Which(r) + " image changed while it was read (" + r.path + ").";
     case MakeStatus::ModifiedShorter:
@@ -78,6 +79,18 @@ std::string MakeWrittenText(const kdx::MakeResult& r, const std::string& path)
     return "Patch written: version " + VersionName(r.version) + ", " + to_string(r.records) + " records, " +
            to_string(r.patchDataLength) + " Bytes of patch-data, " + to_string(r.patchLength) + " Bytes in all (" +
            path + ")";
+}
+
+std::string OpenReason(int error)
+{
+    switch (kdx::OpenFailureOf(error)) {
+    case kdx::OpenFailure::Missing: return "No such file or directory";
+    case kdx::OpenFailure::Denied: return "Permission denied";
+    case kdx::OpenFailure::Folder: return "Is a directory";
+    case kdx::OpenFailure::InUse: return "Device or resource busy";
+    case kdx::OpenFailure::Other: break;
+    }
+    return kdx::SystemErrorText(error);
 }
 
 const char* WalkVerdictName(kdx::WalkVerdict verdict)

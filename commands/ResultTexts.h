@@ -18,6 +18,11 @@ std::string MakeErrorText(const kdx::MakeResult& result);
 // What a written patch holds; path: where it was written.
 std::string MakeWrittenText(const kdx::MakeResult& result, const std::string& path);
 
+// Why a file could not be opened, in the C library's words on every system
+// (missing, denied, a folder, held by another program), so that a message
+// reads the same on Linux and Windows; any other reason in the system's words.
+std::string OpenReason(int error);
+
 // The state of a record area in one or two words: "sound", "damaged",
 // "negative offset", "offset out of reach".
 const char* WalkVerdictName(kdx::WalkVerdict verdict);

@@ -110,6 +110,11 @@ bool OpenReadWrite(File& file, const std::string& path);
 // The text of a system error number.
 std::string SystemErrorText(int error);
 
+// Why a file could not be opened, in terms both systems share: the number
+// alone tells apart what a user can do something about.
+enum class OpenFailure { Missing, Denied, Folder, InUse, Other };
+OpenFailure OpenFailureOf(int error);
+
 // Gives a file a new name, replacing a file of that name. 0, or the error number.
 int RenameFile(const std::string& from, const std::string& to, FileSystem& files = SystemFiles());
 // Makes the folder that holds path durable (a rename in it survives a crash).

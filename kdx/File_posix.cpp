@@ -27,6 +27,17 @@ std::string SystemErrorText(int error)
     return ErrorTextOf(strerror_r(error, buffer.data(), buffer.size()), buffer.data());
 }
 
+OpenFailure OpenFailureOf(int error)
+{
+    switch (error) {
+    case ENOENT: return OpenFailure::Missing;
+    case EACCES: return OpenFailure::Denied;
+    case EISDIR: return OpenFailure::Folder;
+    case EWOULDBLOCK: return OpenFailure::InUse;  // the lock of Open: another handle holds the file
+    default: return OpenFailure::Other;
+    }
+}
+
 namespace {
 
 // The system's calls; an interrupted read or write is tried again.

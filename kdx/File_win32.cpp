@@ -5,6 +5,9 @@
 // Error numbers are the system's error codes, except for the two conditions
 // the library tells apart by number: a name that exists already is EEXIST
 // and a full disk is ENOSPC, as on POSIX. SystemErrorText maps them back.
+// A folder opened as a file is refused with ERROR_DIRECTORY_NOT_SUPPORTED,
+// which, unlike the access denial Windows itself answers, says why; its
+// text is that of the denial, which every version of Windows has.
 #include "kdx/File.h"
 
 #include "utf16/Utf16.h"
@@ -45,6 +48,9 @@ OVERLAPPED At(std::int64_t position)
 // One call moves at most this much, so that the count fits a DWORD.
 constexpr std::int64_t kChunk = 1 << 30;
 
+// ERROR_DIRECTORY_NOT_SUPPORTED, which older headers lack.
+constexpr int kFolderRefused = 336;
+
 }  // namespace
 
 std::string SystemErrorText(int error)
@@ -52,6 +58,7 @@ std::string SystemErrorText(int error)
     DWORD code = static_cast<DWORD>(error);
     if (error == EEXIST) code = ERROR_FILE_EXISTS;
     if (error == ENOSPC) code = ERROR_DISK_FULL;
+    if (error == kFolderRefused) code = ERROR_ACCESS_DENIED;
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -63,6 +70,22 @@ std::string SystemErrorText(int error)
     return out;
 }
 
+OpenFailure OpenFailureOf(int error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return OpenFailure::Missing;
+    case ERROR_ACCESS_DENIED: return OpenFailure::Denied;
+    case kFolderRefused: return OpenFailure::Folder;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return OpenFailure::InUse;
+    default: return OpenFailure::Other;
+    }
+}
+
 namespace {
 
 // The system's calls; positioned reads and writes go in pieces of at most kChunk.
@@ -72,8 +95,7 @@ public:
     {
         const std::wstring name = FilePath(path);
         const DWORD attributes = GetFileAttributesW(name.c_str());
-        // What Windows itself answers for a directory.
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return kFolderRefused;
         // Windows refuses a read-only file for writing itself; checked here too so
         // that no emulation or elevated account writes into an image so marked.
         if (writable && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)

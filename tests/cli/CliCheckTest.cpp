@@ -126,7 +126,8 @@ TEST_F(CliCheck, AMissingImageIsRefused)
     const RunResult r = Cli({"check", dir.File("p.kdx"), dir.File("none.bin")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Error: Can't open the specified image file ...\n(" + dir.File("none.bin") + ")\n");
+    EXPECT_EQ(r.err, "Error: Can't open the specified image file ...\n(" + dir.File("none.bin") +
+                         ")\n(No such file or directory)\n");
 }
 
 }  // namespace

@@ -26,14 +26,21 @@ const std::string kSuccess = "Information: Patch successfully applied, burn imag
 const std::string kBlockNo = "Warning: Binblock/Patchvalidation failed. Continue ? no\n";
 const std::string kBlockYes = "Warning: Binblock/Patchvalidation failed. Continue ? yes\n";
 
-std::string CantOpenKdx(const std::string& p) { return "Error: Can't open kdx (" + p + ")\n"; }
+// The window's box, then the system's reason on a line of its own.
+std::string CantOpenKdx(const std::string& p, const std::string& why)
+{
+    return "Error: Can't open kdx (" + p + ")\n(" + why + ")\n";
+}
 std::string NoValid(const std::string& p) { return "Warning: This file is no valid kdx file (" + p + ")\n"; }
 std::string Unknown(const std::string& p)
 {
     return "Warning: This kdx patch has a unknown encoding method\n(" + p +
            ")\n\nCheck our website to get the recent version of mendrix\n";
 }
-std::string CantOpenImage(const std::string& i) { return "Error: Can't open the specified image file ...\n(" + i + ")\n"; }
+std::string CantOpenImage(const std::string& i, const std::string& why)
+{
+    return "Error: Can't open the specified image file ...\n(" + i + ")\n(" + why + ")\n";
+}
 std::string CantWrite(const std::string& why)
 {
     return "Error: Can't write to the image file (" + why + "). This operation has been cancelled.\n";
@@ -155,11 +162,15 @@ TEST_F(FaultMatrix, PatchFaultsAreReportedAndWriteNothing)
     before3.dizLength = 0xFFFF;
 
     const std::vector<Case> cases = {
-        {"missing", [](Files&) {}, {}, [](const Files& f) { return CantOpenKdx(f.patch); }, 1, nullptr},
+        {"missing", [](Files&) {}, {}, [](const Files& f) { return CantOpenKdx(f.patch, "No such file or directory"); },
+         1, nullptr},
         {"directory", [](Files& f) { std::filesystem::create_directory(f.patch); }, {},
-         [](const Files& f) { return CantOpenKdx(f.patch); }, 1, nullptr},
+         [](const Files& f) { return CantOpenKdx(f.patch, "Is a directory"); }, 1, nullptr},
         {"held_open", [&](Files& f) { WriteFile(f.patch, v1); f.held = Hold(f.patch); }, {},
-         [](const Files& f) { return CantOpenKdx(f.patch); }, 1, nullptr},
+         [](const Files& f) { return CantOpenKdx(f.patch, "Device or resource busy"); }, 1, nullptr},
+        // Any other reason in the system's own words.
+        {"under_a_file", [&](Files& f) { f.patch = f.image + "/p.kdx"; }, {},
+         [](const Files& f) { return CantOpenKdx(f.patch, "Not a directory"); }, 1, nullptr},
         {"empty", PatchBytes({}), {}, noValid, 1, nullptr},
         {"one_byte", PatchBytes(Text("K")), {}, noValid, 1, nullptr},
         {"two_bytes", PatchBytes(Text("KD")), {}, noValid, 1, nullptr},
@@ -195,7 +206,7 @@ TEST_F(FaultMatrix, PatchFaultsAreReportedAndWriteNothing)
 TEST_F(FaultMatrix, ImageFaultsAreReportedAndWriteNothing)
 {
     const PatchLayout v1 = Fitting(1, {{0, {1, 2, 3}, {}}});
-    const auto cantOpen = [](const Files& f) { return CantOpenImage(f.image); };
+    const auto cantOpen = [](const char* why) { return [why](const Files& f) { return CantOpenImage(f.image, why); }; };
     const auto patched = [](Bytes b) {
         b[0] = 1;
         b[1] = 2;
@@ -218,16 +229,16 @@ TEST_F(FaultMatrix, ImageFaultsAreReportedAndWriteNothing)
 
     const std::vector<Case> cases = {
         {"image_missing", [&](Files& f) { WriteFile(f.patch, BuildPatch(v1)); std::filesystem::remove(f.image); }, {},
-         cantOpen, 1, nullptr},
+         cantOpen("No such file or directory"), 1, nullptr},
         {"image_directory",
          [&](Files& f) {
              WriteFile(f.patch, BuildPatch(v1));
              std::filesystem::remove(f.image);
              std::filesystem::create_directory(f.image);
          },
-         {}, cantOpen, 1, nullptr},
-        {"image_held_open", [&](Files& f) { WriteFile(f.patch, BuildPatch(v1)); f.held = Hold(f.image); }, {}, cantOpen,
-         1, nullptr},
+         {}, cantOpen("Is a directory"), 1, nullptr},
+        {"image_held_open", [&](Files& f) { WriteFile(f.patch, BuildPatch(v1)); f.held = Hold(f.image); }, {},
+         cantOpen("Device or resource busy"), 1, nullptr},
         {"v2_image_short_of_block", shortImage(38687, v2Short), {"--no"}, Says(kBlockNo), 1, nullptr},
         {"v3_gi_image_short_of_block", shortImage(32928 + 1023, v3Gi), {"--no"}, Says(kBlockNo), 1, nullptr},
         {"v3_image_short_of_block", shortImage(37664 + 1023, v3Normal), {"--no"}, Says(kBlockNo), 1, nullptr},
@@ -295,7 +306,7 @@ TEST_F(FaultMatrix, ReadOnlyImageCannotBeOpened)
         ASSERT_EQ(::chmod(image.c_str(), 0444), 0);
     }
     const RunResult r = testsupport::Run(MENDRIX_CLI, {"apply", patch, image});
-    EXPECT_EQ(r.err, CantOpenImage(image));
+    EXPECT_EQ(r.err, CantOpenImage(image, geteuid() == 0 ? "Read-only file system" : "Permission denied"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(ReadFile(image), Image());
 }

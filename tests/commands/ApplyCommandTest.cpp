@@ -1,6 +1,7 @@
 // The Apply command: refusals, questions, the busy state, success and reset.
 #include "tests/commands/CommandFixture.h"
 #include "commands/Messages.h"
+#include "commands/ResultTexts.h"
 #include "tests/support/SmallDisk.h"
 
 #include <sys/stat.h>
@@ -115,6 +116,7 @@ TEST_F(ApplyCommand, ImageHeldOpenElsewhereIsRefused)
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified image file ...\r(" + imagePath + ")"});
     EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtError);
+    EXPECT_EQ(commands::OpenReason(state.openError), "Device or resource busy");
 }
 
 TEST_F(ApplyCommand, DeletedPatchClosesTheImageAgainAndWorksOncePutBack)
@@ -124,6 +126,7 @@ TEST_F(ApplyCommand, DeletedPatchClosesTheImageAgainAndWorksOncePutBack)
     std::filesystem::remove(patchPath);
     EXPECT_EQ(ApplyClick(), Outcome::Aborted);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't open the specified kdx file ...\r(" + patchPath + ")"});
+    EXPECT_EQ(commands::OpenReason(state.openError), "No such file or directory");
     ExpectIdle();
     kdx::File other;
     EXPECT_TRUE(kdx::OpenReadWrite(other, imagePath));
@@ -237,6 +240,8 @@ TEST_F(ApplyCommand, UndoTickChoosesTheUndoDataOnlyWherePresent)
     cbUndo.SetChecked(true);
     EXPECT_EQ(ApplyClick(), Outcome::Completed);
     EXPECT_EQ(ReadFile(imagePath), (Bytes{0, 0, 0x01, 0x02}));
+    // The window's box is the same for an undo.
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{text::kSuccess});
 
     // Without undo data a leftover tick counts for nothing.
     layout.undoFlag = 0;

@@ -1,6 +1,7 @@
 // Loading a patch into the window: refusals, the memo, the undo box.
 #include "tests/commands/CommandFixture.h"
 #include "commands/Messages.h"
+#include "commands/ResultTexts.h"
 
 using namespace testsupport;
 using platform::MsgDlgType;
@@ -71,6 +72,7 @@ TEST_F(LoadPatch, APatchHeldOpenOrMissingCannotBeOpened)
 {
     const std::string path = Patch(PatchLayout{});
     ASSERT_EQ(Load(path), Outcome::Completed);
+    EXPECT_EQ(state.openError, 0);
     kdx::File holder;
     ASSERT_TRUE(kdx::OpenReadOnly(holder, path));
     EXPECT_EQ(Load(path), Outcome::Aborted);
@@ -78,9 +80,19 @@ TEST_F(LoadPatch, APatchHeldOpenOrMissingCannotBeOpened)
     EXPECT_EQ(ui.boxes[0].type, MsgDlgType::mtError);
     EXPECT_EQ(edtKDX.Text(), "");
     EXPECT_TRUE(infMemo.Lines().empty());
+    // The box names the path only; the reason is kept for a front end that shows it.
+    EXPECT_EQ(commands::OpenReason(state.openError), "Device or resource busy");
     EXPECT_EQ(Load(dir.Path().string()), Outcome::Aborted);
+    EXPECT_EQ(commands::OpenReason(state.openError), "Is a directory");
     EXPECT_EQ(Load(dir.File("missing.kdx")), Outcome::Aborted);
-    EXPECT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(commands::OpenReason(state.openError), "No such file or directory");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Can't open kdx (" + path + ")",
+                                                    "Can't open kdx (" + dir.Path().string() + ")",
+                                                    "Can't open kdx (" + dir.File("missing.kdx") + ")"}));
+    holder.Close();
+    // A load that opens forgets the last one's failure.
+    ASSERT_EQ(Load(path), Outcome::Completed);
+    EXPECT_EQ(state.openError, 0);
 }
 
 TEST_F(LoadPatch, UndoBoxFollowsTheLastLoadAndKeepsItsTick)

@@ -9,8 +9,9 @@ using namespace testsupport;
 
 namespace {
 
-TEST(Files, OpenRefusesWhatIsHeldOpenAndDirectories)
+TEST(Files, OpenRefusesWhatIsHeldOpenAndDirectoriesAndSaysWhy)
 {
+    using kdx::OpenFailure;
     TempDir dir;
     const std::string path = dir.File("a.kdx");
     WriteFile(path, Text("KDX"));
@@ -19,16 +20,29 @@ TEST(Files, OpenRefusesWhatIsHeldOpenAndDirectories)
     ASSERT_TRUE(kdx::OpenReadOnly(first, path));
     kdx::File second;
     EXPECT_FALSE(kdx::OpenReadOnly(second, path));
+    EXPECT_EQ(kdx::OpenFailureOf(second.LastError()), OpenFailure::InUse);
     EXPECT_FALSE(kdx::OpenReadWrite(second, path));
+    EXPECT_EQ(kdx::OpenFailureOf(second.LastError()), OpenFailure::InUse);
     EXPECT_EQ(second.Native(), kdx::File::kInvalid);
     first.Close();
     EXPECT_TRUE(kdx::OpenReadWrite(second, path));
 
-    kdx::File dirHandle;
-    EXPECT_FALSE(kdx::OpenReadOnly(dirHandle, dir.Path().string()));
-    EXPECT_FALSE(kdx::OpenReadWrite(dirHandle, dir.Path().string()));
-    EXPECT_FALSE(kdx::OpenReadOnly(dirHandle, dir.File("missing")));
-    EXPECT_FALSE(kdx::OpenReadWrite(dirHandle, dir.File("missing")));
+    // Read-only and for writing alike: what the user sees does not depend on how the file was wanted.
+    const struct {
+        std::string path;
+        OpenFailure why;
+    } cases[] = {
+        {dir.Path().string(), OpenFailure::Folder},
+        {dir.File("missing"), OpenFailure::Missing},
+        {dir.File("no folder") + "/missing", OpenFailure::Missing},
+    };
+    for (const auto& c : cases) {
+        for (const bool writable : {false, true}) {
+            kdx::File h;
+            EXPECT_FALSE(h.Open(c.path, writable));
+            EXPECT_EQ(kdx::OpenFailureOf(h.LastError()), c.why) << c.path << " " << writable;
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));  // never created
 }
 

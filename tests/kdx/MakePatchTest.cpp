@@ -337,6 +337,12 @@ TEST_F(MakePatch, RefusalsLeaveNothingBehind)
          "The original image is too short for the block check: it needs at least 33952 Bytes (1024 Bytes at 32928)."},
         {"missing original", [](auto& o, Bytes&, Bytes&, auto& t) { o.original = t.File("none.bin"); },
          "Can't open the original image (" + d + "/none.bin): No such file or directory"},
+        {"modified a folder",
+         [](auto& o, Bytes&, Bytes&, auto& t) {
+             o.modified = t.File("folder");
+             std::filesystem::create_directory(o.modified);
+         },
+         "Can't open the modified image (" + d + "/folder): Is a directory"},
         {"over an image", [](auto& o, Bytes&, Bytes&, auto&) { o.patch = o.original; },
          "The patch would replace one of the images (" + d + "/original.bin)."},
         {"no folder", [](auto& o, Bytes&, Bytes&, auto& t) { o.patch = t.File("no/out.kdx"); },

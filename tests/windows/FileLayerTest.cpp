@@ -25,9 +25,21 @@ TEST(Win32Files, ReadOnlyFileOpensForReadingOnly)
     EXPECT_FALSE(kdx::OpenReadWrite(file, path));
     EXPECT_EQ(file.LastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(file.LastErrorText(), "Access denied.");
+    EXPECT_EQ(kdx::OpenFailureOf(file.LastError()), kdx::OpenFailure::Denied);
     EXPECT_TRUE(kdx::OpenReadOnly(file, path));
     file.Close();
     SetFileAttributesW(utf16::Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Win32Files, AFolderIsRefusedAsAFolderInTheWordsOfTheAccessDenial)
+{
+    TempDir dir;
+    for (const bool writable : {false, true}) {
+        kdx::File file;
+        EXPECT_FALSE(file.Open(dir.Path().string(), writable));
+        EXPECT_EQ(kdx::OpenFailureOf(file.LastError()), kdx::OpenFailure::Folder);
+        EXPECT_EQ(file.LastErrorText(), "Access denied.");
+    }
 }
 
 TEST(Win32Files, WritesPastFourGiBIntoASparseFileAndReadsThemBack)

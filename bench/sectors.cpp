@@ -90,12 +90,13 @@ void Make(const char* path, std::uint64_t sectors, std::uint64_t seed)
 
 void Check(const char* path)
 {
-    kdx::File image;
-    if (!kdx::OpenReadOnly(image, path)) Die("cannot open the image");
+    kdx::Image image;
+    if (!image.Open(path, false).ok()) Die("cannot open the image");
+    kdx::SectorLayout layout;
+    if (kdx::LayOutSectors(image, layout) != kdx::RawVerdict::Raw) Die("not a raw image");
     kdx::NoObserver quiet;
-    const kdx::ImageScan scan = kdx::ScanImage(image, false, quiet);
+    const kdx::ImageScan scan = kdx::ScanImage(image, layout, false, quiet);
     if (!scan.ok) Die("cannot read the image");
-    if (scan.verdict != kdx::RawVerdict::Raw) Die("not a raw image");
     std::printf("sectors=%llu\nwrong=%llu\n", static_cast<unsigned long long>(scan.tally.sectors),
                 static_cast<unsigned long long>(scan.tally.wrong));
 }

@@ -6,7 +6,7 @@
 
 namespace cli {
 
-bool BackupExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+bool BackupExtra::BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::Image& image,
                               const kdx::WriteChoice& writes)
 {
     const kdx::BackupResult result = kdx::WriteBackup({backup_, image_}, loaded, patch, image, writes);

@@ -15,9 +15,9 @@ public:
         : backup_(std::move(backupPath)), image_(std::move(imagePath))
     {
     }
-    bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::File& image,
+    bool BeforeWrite(const kdx::Patch& loaded, kdx::File& patch, kdx::Image& image,
                      const kdx::WriteChoice& writes) override;
-    bool AfterWrite(const kdx::Patch&, kdx::File&, kdx::File&, const kdx::WriteChoice&) override { return true; }
+    bool AfterWrite(const kdx::Patch&, kdx::File&, kdx::Image&, const kdx::WriteChoice&) override { return true; }
 
 private:
     std::string backup_;

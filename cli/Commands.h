@@ -2,6 +2,7 @@
 // 0 completed, 1 refused, cancelled or failed (after its message).
 #pragma once
 
+#include "kdx/Image.h"
 #include "kdx/Patch.h"
 #include "platform/console/ConsoleServices.h"
 
@@ -27,6 +28,8 @@ int Fail(const std::string& text);
 void SayOpenReason(int error);
 // Fail, then the reason of the failed open.
 int FailOpen(const std::string& text, int error);
+// Shows why an image could not be opened (with the reason when a file could not be).
+int FailImageOpen(const kdx::ImageOpenResult& opened);
 // Prints each line on standard output.
 void PrintLines(const std::vector<std::string>& lines);
 
@@ -73,5 +76,14 @@ struct SectorsOptions {
 // The raw sectors of an image by kind and the wrong ones; 0 when every
 // checkable sector is right (or, with fix, was made right).
 int Sectors(const SectorsOptions& options, kdx::FileSystem& files);
+
+struct MergeOptions {
+    std::string cue;     // the cue sheet of the image to merge
+    std::string output;  // the one-file image to write; its cue sheet goes beside it
+    bool yes = false;    // replace files of those names
+    bool quiet = false;  // no progress bar
+};
+// The image behind a cue sheet as one file and its one-file cue sheet.
+int Merge(const MergeOptions& options, kdx::FileSystem& files);
 
 }  // namespace cli

@@ -1,9 +1,12 @@
 #include "cli/Commands.h"
 
 #include "commands/CheckLines.h"
+#include "commands/CueTexts.h"
 #include "commands/InfoLines.h"
 #include "commands/Messages.h"
 #include "commands/ResultTexts.h"
+#include "kdx/CueImage.h"
+#include "kdx/ImageKind.h"
 #include "kdx/Walk.h"
 #include "platform/MemoText.h"
 
@@ -69,11 +72,46 @@ void PrintJson(const kdx::Patch& patch, const std::optional<kdx::WalkResult>& wa
     std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
 }
 
+// True when the file holds a cue sheet; a file that cannot be read is left to the patch's load to tell.
+bool IsCueSheet(const std::string& path, kdx::FileSystem& files)
+{
+    kdx::File file(files);
+    if (!kdx::OpenReadOnly(file, path)) return false;
+    std::string head(kdx::kImageKindBytes, '\0');
+    const std::int64_t got = file.ReadAt(0, head.data(), static_cast<std::int64_t>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+    return kdx::ClassifyImage(head) == kdx::ImageKind::CueSheet;
+}
+
+// The tracks of the image behind a cue sheet, as check lists them, or as one JSON object.
+int ListCueSheet(const std::string& path, bool json, kdx::FileSystem& files)
+{
+    const kdx::CueImageResult read = kdx::ReadCueImage(path, files);
+    if (!read.ok()) return Fail(commands::CueProblemText(read.problem));
+    if (!json) {
+        PrintLines(commands::CueTrackLines(read.image, path));
+        return kExitOk;
+    }
+    nlohmann::ordered_json j;
+    j["cueSheet"] = path;
+    j["length"] = read.image.length;
+    j["files"] = nlohmann::ordered_json::array();
+    for (const kdx::CueImageFile& f : read.image.files)
+        j["files"].push_back({{"name", f.name}, {"offset", f.offset}, {"length", f.length}});
+    j["tracks"] = nlohmann::ordered_json::array();
+    for (const kdx::CueImageTrack& t : read.image.tracks)
+        j["tracks"].push_back({{"number", t.number}, {"mode", kdx::CueModeName(t.mode)}, {"file", read.image.files[t.file].name},
+                               {"firstSector", t.firstSector}, {"sectors", t.sectors}, {"offset", t.offset}});
+    std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    return kExitOk;
+}
+
 }  // namespace
 
 int Info(const std::string& path, bool json, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
+    if (IsCueSheet(path, files)) return ListCueSheet(path, json, files);
     const std::optional<kdx::Patch> patch = ReadPatchOrSay(path, files);
     if (!patch) return kExitFailed;
     std::optional<kdx::WalkResult> walk;

@@ -75,13 +75,13 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     bool infoJson = false;
     CLI::App* info = app.add_subcommand("info", "List what a patch holds");
     info->add_flag("--json", infoJson, "print the facts as one JSON object");
-    info->add_option("PATCH", infoPatch, "the .kdx patch")->required();
+    info->add_option("PATCH", infoPatch, "the .kdx patch (or a cue sheet: its tracks)")->required();
 
     std::string checkPatch;
     std::string checkImage;
     CLI::App* check = app.add_subcommand("check", "Check a patch against an image without writing");
     check->add_option("PATCH", checkPatch, "the .kdx patch")->required();
-    check->add_option("IMAGE", checkImage, "the image file")->required();
+    check->add_option("IMAGE", checkImage, "the image file, or its cue sheet")->required();
 
     cli::ApplyOptions apply;
     Answers applyAnswers;
@@ -93,7 +93,7 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     applyCmd->add_option("--backup", apply.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
         ->type_name("BACKUP");
     applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
-    applyCmd->add_option("IMAGE", apply.image, "the image file to change")->required();
+    applyCmd->add_option("IMAGE", apply.image, "the image file to change, or its cue sheet")->required();
 
     cli::ApplyOptions undo;
     undo.undo = true;
@@ -105,12 +105,12 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     undoCmd->add_option("--backup", undo.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
         ->type_name("BACKUP");
     undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
-    undoCmd->add_option("IMAGE", undo.image, "the image file to change")->required();
+    undoCmd->add_option("IMAGE", undo.image, "the image file to change, or its cue sheet")->required();
 
     cli::MakeOptions make;
     CLI::App* makeCmd = app.add_subcommand("make", "Write the patch that turns ORIGINAL into MODIFIED");
-    makeCmd->add_option("ORIGINAL", make.original, "the image as it is")->required();
-    makeCmd->add_option("MODIFIED", make.modified, "the image as the patch makes it")->required();
+    makeCmd->add_option("ORIGINAL", make.original, "the image as it is (a file, or its cue sheet)")->required();
+    makeCmd->add_option("MODIFIED", make.modified, "the image as the patch makes it (a file, or its cue sheet)")->required();
     makeCmd->add_option("-o,--output", make.output, "the patch file to write")->required();
     makeCmd->add_option("--kdx-version", make.version, "patch format version 1, 2 or 3 (default 3)")
         ->check(CLI::Range(1, 3));
@@ -129,7 +129,17 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     sectorsCmd->add_flag("--fix", sectors.fix, "write the right EDC/ECC into the wrong sectors, in place");
     sectorsAnswers.AddTo(sectorsCmd);
     sectorsCmd->add_flag("-q,--quiet", sectors.quiet, "show no progress bar");
-    sectorsCmd->add_option("IMAGE", sectors.image, "the raw image file")->required();
+    sectorsCmd->add_option("IMAGE", sectors.image, "the raw image file, or its cue sheet")->required();
+
+    cli::MergeOptions merge;
+    CLI::App* mergeCmd =
+        app.add_subcommand("merge", "Write the image behind a cue sheet as one file, with its cue sheet beside it");
+    mergeCmd->add_option("CUE", merge.cue, "the cue sheet of the image")->required();
+    mergeCmd->add_option("-o,--output", merge.output, "the one-file image to write (IMAGE.cue goes beside it)")
+        ->required()
+        ->type_name("IMAGE");
+    mergeCmd->add_flag("--yes", merge.yes, "replace files of those names");
+    mergeCmd->add_flag("-q,--quiet", merge.quiet, "show no progress bar");
 
     if (const char* unknown = UnknownCommand(app, argc, argv)) {
         std::fprintf(stderr, "%s\n\n%s", commands::text::UnknownCommand(unknown, CommandNames(app)).c_str(),
@@ -152,6 +162,7 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
     if (info->parsed()) return cli::Info(infoPatch, infoJson, files);
     if (check->parsed()) return cli::Check(checkPatch, checkImage, files);
     if (makeCmd->parsed()) return cli::Make(make, files);
+    if (mergeCmd->parsed()) return cli::Merge(merge, files);
     if (sectorsCmd->parsed()) {
         sectors.answer = sectorsAnswers.Get();
         return cli::Sectors(sectors, files);

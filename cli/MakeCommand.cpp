@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
 
 #include "commands/Messages.h"
@@ -9,27 +10,18 @@
 #include "platform/Dispatch.h"
 #include "platform/MemoText.h"
 
-#include <csignal>
 #include <string>
 
 namespace cli {
-
-namespace {
-volatile std::sig_atomic_t gInterrupted = 0;
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
-}  // namespace
 
 int Make(const MakeOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
-    // Ctrl-C stops the writer at its next pump, so that it removes its
-    // temporary file on the way out instead of leaving it behind.
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    CatchInterrupts();
     BarObserver observer;
     ui.onTick = [&bar, &observer] {
-        if (gInterrupted != 0) platform::Abort();
+        if (Interrupted()) platform::Abort();
         bar.Tick(observer.done, observer.total);
     };
     ui.beforeMessage = [&bar] { bar.Clear(); };

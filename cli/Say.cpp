@@ -3,6 +3,7 @@
 // load's message for a patch it cannot read.
 #include "cli/Commands.h"
 
+#include "commands/CueTexts.h"
 #include "commands/Messages.h"
 #include "commands/ResultTexts.h"
 #include "platform/Services.h"
@@ -36,6 +37,12 @@ int FailOpen(const std::string& text, int error)
     Fail(text);
     SayOpenReason(error);
     return kExitFailed;
+}
+
+int FailImageOpen(const kdx::ImageOpenResult& opened)
+{
+    const std::string text = commands::ImageOpenText(opened);
+    return opened.status == kdx::ImageOpenStatus::CantOpen ? FailOpen(text, opened.error) : Fail(text);
 }
 
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files)

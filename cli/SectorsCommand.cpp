@@ -1,10 +1,12 @@
 // mendrix-cli sectors: the raw sectors of an image counted and checked, and
-// with --fix the wrong ones repaired in place.
+// with --fix the wrong ones repaired in place. Behind a cue sheet each track
+// goes by its mode.
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 
 #include "commands/Messages.h"
 #include "commands/SectorTexts.h"
+#include "kdx/CueSheet.h"
 #include "kdx/File.h"
 #include "kdx/ImageSectors.h"
 
@@ -17,10 +19,8 @@ namespace cli {
 
 namespace {
 
-void PrintJson(const kdx::SectorTally& t, bool fix)
+void PutTally(nlohmann::ordered_json& j, const kdx::SectorTally& t, bool fix)
 {
-    nlohmann::ordered_json j;
-    j["raw"] = true;
     j["sectors"] = t.sectors;
     j["mode1"] = t.mode1;
     j["mode2Form1"] = t.mode2Form1;
@@ -31,6 +31,27 @@ void PrintJson(const kdx::SectorTally& t, bool fix)
     j["wrongEcc"] = t.wrongEcc;
     j["firstWrong"] = std::vector<std::uint64_t>(t.firstWrong.begin(), t.firstWrong.begin() + t.listed);
     if (fix) j["fixed"] = t.fixed;
+}
+
+void PrintJson(const kdx::ImageScan& scan, bool fix)
+{
+    nlohmann::ordered_json j;
+    j["raw"] = true;
+    PutTally(j, scan.tally, fix);
+    if (scan.cue) {
+        nlohmann::ordered_json tracks = nlohmann::ordered_json::array();
+        for (const kdx::TrackTally& t : scan.tracks) {
+            nlohmann::ordered_json track;
+            track["number"] = t.track.number;
+            track["mode"] = kdx::CueModeName(t.track.mode);
+            track["firstSector"] = t.track.first;
+            track["length"] = t.track.sectors;
+            track["checked"] = t.track.Checked();
+            if (t.track.Checked()) PutTally(track, t.tally, fix);
+            tracks.push_back(std::move(track));
+        }
+        j["tracks"] = std::move(tracks);
+    }
     std::printf("%s\n", j.dump(2).c_str());
 }
 
@@ -44,12 +65,12 @@ int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
     ui.onTick = [&bar, &observer] { bar.Tick(observer.done, observer.total); };
     ui.beforeMessage = [&bar] { bar.Clear(); };
 
-    kdx::File image(files);
-    const bool opened = options.fix ? kdx::OpenReadWrite(image, options.image) : kdx::OpenReadOnly(image, options.image);
-    if (!opened) return FailOpen(commands::text::CantOpenImage(options.image), image.LastError());
+    kdx::Image image(files);
+    if (const kdx::ImageOpenResult opened = image.Open(options.image, options.fix); !opened.ok())
+        return FailImageOpen(opened);
 
-    std::uint64_t count = 0;
-    const kdx::RawVerdict verdict = kdx::JudgeImage(image, count);
+    kdx::SectorLayout layout;
+    const kdx::RawVerdict verdict = kdx::LayOutSectors(image, layout);
     if (verdict == kdx::RawVerdict::Unreadable) return Fail(commands::text::CantReadSectors(image.LastErrorText()));
     if (verdict != kdx::RawVerdict::Raw) {
         if (options.json) {
@@ -60,22 +81,22 @@ int Sectors(const SectorsOptions& options, kdx::FileSystem& files)
         }
         return Fail(kdx::NotRawMessage(verdict));
     }
-    if (options.fix && platform::MessageDlg(commands::text::kFixSectorsQuestion, platform::MsgDlgType::mtWarning,
-                                            platform::MsgDlgButtons::mbYesNo) != platform::ModalResult::mrYes) {
+    // Nothing to write where no track carries EDC/ECC: no question then.
+    if (options.fix && layout.AnyChecked() &&
+        platform::MessageDlg(commands::text::kFixSectorsQuestion, platform::MsgDlgType::mtWarning,
+                             platform::MsgDlgButtons::mbYesNo) != platform::ModalResult::mrYes) {
         platform::MessageDlg(commands::text::kNothingFixed, platform::MsgDlgType::mtInformation,
                              platform::MsgDlgButtons::mbOK);
         return kExitFailed;
     }
 
-    const kdx::ImageScan scan = kdx::ScanImage(image, options.fix, observer);
+    const kdx::ImageScan scan = kdx::ScanImage(image, layout, options.fix, observer);
     bar.Clear();
-    if (!scan.ok) {
-        const std::string reason = kdx::SystemErrorText(scan.error);
-        return Fail(scan.writing ? commands::text::CantWriteImage(reason) : commands::text::CantReadSectors(reason));
-    }
+    if (!scan.ok)
+        return Fail(scan.writing ? commands::text::CantWriteImage(scan.reason) : commands::text::CantReadSectors(scan.reason));
     if (options.fix && !image.Close()) return Fail(commands::text::CantWriteImage(image.LastErrorText()));
-    if (options.json) PrintJson(scan.tally, options.fix);
-    else PrintLines(commands::SectorLines(scan.tally, options.fix));
+    if (options.json) PrintJson(scan, options.fix);
+    else PrintLines(commands::SectorLines(scan, options.fix));
     // Fixed, every sector found wrong is right now.
     const bool right = scan.tally.wrong == 0 || (options.fix && scan.tally.fixed == scan.tally.wrong);
     return right ? kExitOk : kExitFailed;

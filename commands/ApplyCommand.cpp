@@ -1,5 +1,6 @@
 #include "commands/ApplyCommand.h"
 
+#include "commands/CueTexts.h"
 #include "commands/Messages.h"
 #include "commands/ResultTexts.h"
 #include "kdx/Apply.h"
@@ -62,7 +63,7 @@ private:
 
 }  // namespace
 
-bool FinishPatching(PatchState& state, kdx::File& patch, kdx::File& image, std::string* reason)
+bool FinishPatching(PatchState& state, kdx::File& patch, kdx::Image& image, std::string* reason)
 {
     state.Patching = false;
     patch.Close();
@@ -100,10 +101,10 @@ void btnApplyClick(PatchState& state, platform::PatchControls& window)
     }
     const std::string imagePath = window.edtImage.Text();
     const std::string patchPath = window.edtKDX.Text();
-    kdx::File image(state.files);
-    if (!kdx::OpenReadWrite(image, imagePath)) {
-        state.openError = image.LastError();
-        Fail(text::CantOpenImage(imagePath));
+    kdx::Image image(state.files);
+    if (const kdx::ImageOpenResult opened = image.Open(imagePath, true); !opened.ok()) {
+        state.openError = opened.error;
+        Fail(ImageOpenText(opened));
         platform::Abort();
     }
     kdx::File patch(state.files);

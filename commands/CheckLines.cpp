@@ -103,7 +103,7 @@ std::string RecordsLine(const kdx::WalkResult& walk)
 
 std::string TouchedSectorsLine(const kdx::MarkedCheck& c, std::uint64_t touched)
 {
-    if (!c.ok) return Labelled("Sector EDC/ECC", "unknown (" + kdx::SystemErrorText(c.error) + ")");
+    if (!c.ok) return Labelled("Sector EDC/ECC", "unknown (" + c.reason + ")");
     std::string value = to_string(c.right) + " right, " + to_string(c.wrong) + " wrong of the " + to_string(touched) +
                         " sectors the patch touches";
     if (c.other > 0) value += " (" + to_string(c.other) + " without EDC/ECC)";

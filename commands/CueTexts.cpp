@@ -1,5 +1,8 @@
 #include "commands/CueTexts.h"
 
+#include "commands/InfoLines.h"
+#include "commands/Messages.h"
+#include "commands/SectorTexts.h"
 #include "kdx/CueImage.h"
 
 namespace commands {
@@ -98,6 +101,60 @@ std::string CueProblemText(const kdx::CueProblem& problem)
     if (problem.fault == CueFault::None) return {};
     const std::string where = problem.line > 0 ? "Cue sheet line " + to_string(problem.line) : "Cue sheet";
     return where + ": " + Why(problem) + ".";
+}
+
+std::vector<std::string> CueTrackLines(const kdx::CueImage& cue, const std::string& cuePath)
+{
+    const std::size_t n = cue.files.size();
+    std::vector<std::string> lines = {Labelled(
+        "Cue sheet", cuePath + " (" + to_string(n) + (n == 1 ? " track file, " : " track files, ") + Bytes(cue.length) + ")")};
+    for (const kdx::CueImageTrack& t : cue.tracks) {
+        const std::int64_t bytes = t.sectors * kdx::CueSectorSize(t.mode);
+        lines.push_back(Labelled(TrackLabel(t.number), std::string(kdx::CueModeName(t.mode)) + ", " + cue.files[t.file].name +
+                                                           ", sector " + to_string(t.firstSector) + ", " +
+                                                           to_string(t.sectors) + (t.sectors == 1 ? " sector (" : " sectors (") +
+                                                           Bytes(bytes) + ")"));
+    }
+    return lines;
+}
+
+std::string MergeErrorText(const kdx::MergeResult& r)
+{
+    const std::string reason = kdx::SystemErrorText(r.error);
+    switch (r.status) {
+    case kdx::MergeStatus::Written: return {};
+    case kdx::MergeStatus::NotACueSheet: return "The image is one file already, there is nothing to merge (" + r.path + ").";
+    case kdx::MergeStatus::NameQuoted: return "A cue sheet cannot name a file whose name holds a quote (" + r.path + ").";
+    case kdx::MergeStatus::NotMergeable:
+        return "The cue sheet's tracks cannot be put into one file as it lays them out (an INDEX lies past the end of "
+               "its track file).";
+    case kdx::MergeStatus::SheetIsImage: return "The merged image and its cue sheet would be one file (" + r.path + ").";
+    case kdx::MergeStatus::WouldReplace: return "That would replace a file of the image being merged (" + r.path + ").";
+    case kdx::MergeStatus::Exists: return r.path + " exists already; --yes replaces it.";
+    case kdx::MergeStatus::CantRead: return "Can't read the track file (" + r.path + "): " + reason + ".";
+    case kdx::MergeStatus::Changed: return "A track file changed while it was read (" + r.path + ").";
+    case kdx::MergeStatus::CantCreate: return "Can't create the file (" + r.path + "): " + reason + ".";
+    case kdx::MergeStatus::CantWrite: return "Can't write the file (" + r.path + "): " + reason + ".";
+    case kdx::MergeStatus::CantPlace: return "Can't put the file in place (" + r.path + "): " + reason + ".";
+    }
+    return {};
+}
+
+std::string MergeWrittenText(const kdx::MergeResult& r, const std::string& sheetPath)
+{
+    return "Image written as one file (" + r.path + ", " + Bytes(r.length) + ") with its cue sheet (" + sheetPath + ")";
+}
+
+std::string ImageOpenText(const kdx::ImageOpenResult& opened)
+{
+    switch (opened.status) {
+    case kdx::ImageOpenStatus::Opened: return {};
+    case kdx::ImageOpenStatus::CantOpen: return text::CantOpenImage(opened.path);
+    case kdx::ImageOpenStatus::NotCdImage: return text::NotCdImage(opened.path);
+    case kdx::ImageOpenStatus::CueRefused: return CueProblemText(opened.problem);
+    case kdx::ImageOpenStatus::Changed: return text::TrackFileChanged(opened.path);
+    }
+    return {};
 }
 
 }  // namespace commands

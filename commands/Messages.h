@@ -49,6 +49,7 @@ inline std::string PatchChanged(const std::string& path)
 // mendrix-cli's own.
 inline constexpr const char* kUndone = "Patch successfully taken back out of the image";
 inline constexpr const char* kMakeInterrupted = "Interrupted, no patch written.";
+inline constexpr const char* kMergeInterrupted = "Interrupted, nothing written.";
 inline constexpr const char* kDescriptionNotCp1252 = "The description holds characters that Windows-1252 cannot show.";
 inline std::string UnknownCommand(const std::string& name, const std::string& commands)
 {

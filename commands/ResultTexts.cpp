@@ -1,5 +1,6 @@
 #include "commands/ResultTexts.h"
 
+#include "commands/CueTexts.h"
 #include "commands/Messages.h"
 #include "kdx/File.h"
 
@@ -15,6 +16,9 @@ std::string ApplyErrorText(const kdx::ApplyResult& result)
     case kdx::ApplyStatus::NoPatchData: return text::kNoPatchData;
     case kdx::ApplyStatus::Damaged: return text::kDamagedRecords;
     case kdx::ApplyStatus::OutsideImage: return text::kOutsideImage;
+    case kdx::ApplyStatus::PartSector:
+        return "This patch would end the last track file inside a " + to_string(result.record) + "-Byte sector (" +
+               result.reason + "), its cue sheet could not be read again. This operation has been cancelled.";
     case kdx::ApplyStatus::WriteFailed: return text::CantWriteImage(result.reason);
     }
     return {};
@@ -54,6 +58,9 @@ std::string MakeErrorText(const kdx::MakeResult& r)
     case MakeStatus::CantReadDiz: return "Can't read the FILE_ID.DIZ file (" + r.path + "): " + Reason(r);
     case MakeStatus::CantOpenImage:
         return "Can't open the " + Which(r) + " image (" + r.path + "): " + OpenReason(r.error);
+    case MakeStatus::NotCdImage:
+        return "The " + Which(r) + " image is not a CD image: it holds text that is not a cue sheet (" + r.path + ").";
+    case MakeStatus::CueRefused: return "The " + Which(r) + " image: " + CueProblemText(r.problem);
     case MakeStatus::CantReadImage: return "Can't read the " + Which(r) + " image (" + r.path + "): " + Reason(r);
     case MakeStatus::ImageChanged: return "The " + Which(r) + " image changed while it was read (" + r.path + ").";
     case MakeStatus::ModifiedShorter:

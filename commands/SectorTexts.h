@@ -2,6 +2,7 @@
 // EDC/ECC kept right around an apply or a make.
 #pragma once
 
+#include "kdx/ImageSectors.h"
 #include "kdx/SectorScan.h"
 
 #include <cstdint>
@@ -10,8 +11,13 @@
 
 namespace commands {
 
-// The lines of `sectors`: the count of each kind, the wrong ones and (fix) the fixed ones.
-std::vector<std::string> SectorLines(const kdx::SectorTally& tally, bool fix);
+// The lines of `sectors`: behind a cue sheet one line per track first (its
+// mode, its sectors and what was found in them, or why it is not checked);
+// then the count of each kind, the wrong ones and (fix) the fixed ones.
+std::vector<std::string> SectorLines(const kdx::ImageScan& scan, bool fix);
+
+// "Track 01" for track 1.
+std::string TrackLabel(int number);
 
 }  // namespace commands
 
@@ -43,6 +49,9 @@ inline std::string BrokenSectorsFixed(std::int64_t n)
     return "The patch carries the right EDC/ECC for " + std::to_string(n) +
            " sectors of MODIFIED (MODIFIED itself is unchanged)";
 }
+
+inline constexpr const char* kNoTrackWithEdc =
+    "No track of the cue sheet has sectors with EDC/ECC (only AUDIO and MODE1/2048 tracks)";
 
 inline std::string CantReadSectors(const std::string& reason)
 {

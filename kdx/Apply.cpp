@@ -24,7 +24,7 @@ bool ReserveSpace(File& patch, const RecordFormat& format, ImageWriter& writer)
 
 }  // namespace
 
-ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const WriteChoice& writes, Observer& observer)
+ApplyResult ApplyPatch(const Patch& loaded, File& patch, Image& image, const WriteChoice& writes, Observer& observer)
 {
     const RecordFormat& format = writes.records;
     if (loaded.patchDataLength <= 0) return Failed(ApplyStatus::NoPatchData);
@@ -33,6 +33,11 @@ ApplyResult ApplyPatch(const Patch& loaded, File& patch, File& image, const Writ
     if (walk.verdict == WalkVerdict::Damaged) return Failed(ApplyStatus::Damaged, {}, walk.records + 1);
     if (walk.verdict == WalkVerdict::NegativeOffset || walk.verdict == WalkVerdict::OutOfReach)
         return Failed(ApplyStatus::OutsideImage, {}, walk.records + 1);
+    if (const CueImage* cue = image.Cue(); cue != nullptr && walk.writeEnd > cue->length) {
+        const std::int64_t size = CueSectorSize(cue->tracks.back().mode);
+        const CueImageFile& last = cue->files.back();
+        if ((walk.writeEnd - last.offset) % size != 0) return Failed(ApplyStatus::PartSector, last.path, size);
+    }
 
     ImageWriter writer(image);
     if (!writer.Begin(walk.writeEnd, walk.BackToBack())) return Failed(ApplyStatus::WriteFailed, writer.ErrorText());

@@ -24,7 +24,7 @@ public:
     static constexpr std::size_t kLarge = 1 << 20;
     static constexpr std::size_t kSmall = 4096;
 
-    ImageWindow(File& image, std::int64_t length) : image_(image), length_(length), buffer_(kLarge) {}
+    ImageWindow(Image& image, std::int64_t length) : image_(image), length_(length), buffer_(kLarge) {}
 
     // Copies the n bytes at offset to out; false when the image does not hold them.
     bool Copy(std::int64_t offset, std::size_t n, std::uint8_t* out)
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    File& image_;
+    Image& image_;
     std::int64_t length_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t start_ = 0;
@@ -56,7 +56,7 @@ private:
 class BackupWriter {
 public:
     // The backup goes to the image's file system.
-    BackupWriter(const BackupTarget& target, File& image)
+    BackupWriter(const BackupTarget& target, Image& image)
         : target_(target), image_(image), writer_(target.backup, image.System())
     {
     }
@@ -81,8 +81,11 @@ private:
     // or a read or write failed (result_ says which).
     bool Records(File& patch, const RecordFormat& format);
 
+    // The image, or behind a cue sheet the track file that failed.
+    const std::string& FailedImagePath() const { return image_.Cue() != nullptr ? image_.ErrorPath() : target_.image; }
+
     const BackupTarget& target_;
-    File& image_;
+    Image& image_;
     PatchWriter writer_;
     BackupResult result_;
 };
@@ -117,7 +120,7 @@ bool BackupWriter::Records(File& patch, const RecordFormat& format)
         }
         const auto n = static_cast<std::size_t>(end - from);
         if (!window.Copy(from, n, bytes)) {
-            Fail(BackupStatus::CantReadImage, target_.image, image_.LastError());
+            Fail(BackupStatus::CantReadImage, FailedImagePath(), image_.LastError());
             return false;
         }
         const auto gap = static_cast<std::size_t>(record.offset - from);
@@ -131,11 +134,12 @@ bool BackupWriter::Records(File& patch, const RecordFormat& format)
 BackupResult BackupWriter::Run(const Patch& loaded, File& patch, const RecordFormat& format)
 {
     FileSystem& files = image_.System();
-    if (SameFile(target_.backup, target_.image, files)) return Fail(BackupStatus::SameAsImage, target_.backup, 0);
+    if (image_.Includes(target_.backup) || SameFile(target_.backup, target_.image, files))
+        return Fail(BackupStatus::SameAsImage, target_.backup, 0);
     if (SameFile(target_.backup, loaded.path, files)) return Fail(BackupStatus::SameAsPatch, target_.backup, 0);
     if (loaded.patchDataLength <= 0) return Fail(BackupStatus::NotNeeded, {}, 0);
     result_.imageLength = image_.Length();
-    if (result_.imageLength < 0) return Fail(BackupStatus::CantReadImage, target_.image, image_.LastError());
+    if (result_.imageLength < 0) return Fail(BackupStatus::CantReadImage, FailedImagePath(), image_.LastError());
 
     // Image type, block check and undo flags stay off: a backup carries none of them.
     PatchHeader header;
@@ -162,7 +166,7 @@ std::string BackupDescription(const std::string& imagePath)
     return text;
 }
 
-BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image,
+BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, Image& image,
                          const WriteChoice& writes)
 {
     BackupWriter writer(target, image);

@@ -7,6 +7,7 @@
 
 #include "kdx/Apply.h"
 #include "kdx/File.h"
+#include "kdx/Image.h"
 #include "kdx/Patch.h"
 
 #include <cstdint>
@@ -17,9 +18,9 @@ namespace kdx {
 enum class BackupStatus {
     Written,
     NotNeeded,      // the patch's records are unsound: the apply writes nothing either
-    SameAsImage,    // path: the backup would replace the image
+    SameAsImage,    // path: the backup would replace the image (its cue sheet or one of its track files)
     SameAsPatch,    // path: the backup would replace the patch
-    CantReadImage,  // path (the image), error
+    CantReadImage,  // path (the image, or the track file that failed), error
     CantCreate,     // path, error
     CantWrite,      // path, error
     CantPlace       // path, error
@@ -49,7 +50,7 @@ std::string BackupDescription(const std::string& imagePath);
 // chose) to image. Places past the image's end are kept as the zeros a
 // grown file reads: applying the backup zero-fills a grown tail, which stays.
 // The backup is written in the image's file system.
-BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, File& image,
+BackupResult WriteBackup(const BackupTarget& target, const Patch& loaded, File& patch, Image& image,
                          const WriteChoice& writes);
 
 }  // namespace kdx

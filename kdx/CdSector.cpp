@@ -101,6 +101,14 @@ bool HasSyncPattern(std::span<const std::uint8_t> bytes)
     return bytes.size() >= sizeof kSync && std::memcmp(bytes.data(), kSync, sizeof kSync) == 0;
 }
 
+void PutHeadlessFront(std::uint8_t* sector)
+{
+    static_assert(kHeadlessFront == sizeof kSync + 4);
+    std::memcpy(sector, kSync, sizeof kSync);
+    std::memset(sector + kHeaderAt, 0, 3);
+    sector[kModeAt] = 2;
+}
+
 SectorKind KindOf(SectorView sector)
 {
     if (!HasSyncPattern(sector)) return SectorKind::Other;

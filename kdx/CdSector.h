@@ -50,6 +50,15 @@ void ComputeParity(SectorView sector, bool withZeroHeader, std::span<std::uint8_
 // A Form 2 sector whose stored EDC is 0 has none computed, which is valid.
 SectorCheck CheckSector(SectorView sector);
 
+// A Mode 2 sector kept without its sync and header (2336 bytes, from the
+// subheader on). Neither its EDC nor its parity covers the header, so put
+// behind the 16 bytes that PutHeadlessFront writes it checks and repairs
+// as the whole sector does.
+inline constexpr std::size_t kHeadlessSize = 2336;
+inline constexpr std::size_t kHeadlessFront = kSectorSize - kHeadlessSize;
+// Writes the sync pattern, a header of address 0 and mode 2 to sector's first 16 bytes.
+void PutHeadlessFront(std::uint8_t* sector);
+
 // Writes the EDC and the P and Q parity that the sector's data calls for.
 // Writes only those fields: the 8 bytes between EDC and P of Mode 1 are
 // left as they are (they are part of what P and Q cover). Other sectors and

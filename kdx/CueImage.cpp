@@ -1,10 +1,8 @@
 #include "kdx/CueImage.h"
 
 #include "kdx/File.h"
-#include "kdx/PathTarget.h"
 
 #include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace kdx {
@@ -42,16 +40,14 @@ bool Inside(const fs::path& path, const fs::path& folder)
 }
 
 // The sheet's bytes; nothing opened for writing, a folder or a pipe refused before it is opened.
-CueImageResult ReadSheetBytes(const std::string& cuePath, std::string& bytes)
+CueImageResult ReadSheetBytes(const std::string& cuePath, FileSystem& files, FileFacts& facts, std::string& bytes)
 {
-    std::error_code error;
-    const fs::file_status status = fs::status(PathOf(cuePath), error);
-    if (error) return Refused(CueFault::CantReadSheet, 0, PathOf(cuePath), error.message());
-    if (!fs::is_regular_file(status)) return Refused(CueFault::NotAFile, 0, PathOf(cuePath));
-    File file;
     const auto failed = [&](int number) {
         return Refused(CueFault::CantReadSheet, 0, PathOf(cuePath), SystemErrorText(number));
     };
+    if (const int rc = files.Inspect(cuePath, facts); rc != 0) return failed(rc);
+    if (facts.kind != FileFacts::Kind::File) return Refused(CueFault::NotAFile, 0, PathOf(cuePath));
+    File file(files);
     if (!OpenReadOnly(file, cuePath)) return failed(file.LastError());
     const std::int64_t length = file.Length();
     if (length < 0) return failed(file.LastError());
@@ -116,10 +112,11 @@ CueImageResult LayOutCueImage(const CueSheet& sheet, std::vector<CueImageFile> f
     return result;
 }
 
-CueImageResult ReadCueImage(const std::string& cuePath)
+CueImageResult ReadCueImage(const std::string& cuePath, FileSystem& files)
 {
     std::string bytes;
-    if (CueImageResult read = ReadSheetBytes(cuePath, bytes); !read.ok()) return read;
+    FileFacts sheetItself;
+    if (CueImageResult read = ReadSheetBytes(cuePath, files, sheetItself, bytes); !read.ok()) return read;
     CueSheetResult parsed = ReadCueSheet(bytes);
     if (!parsed.ok()) {
         CueImageResult refused;
@@ -131,37 +128,36 @@ CueImageResult ReadCueImage(const std::string& cuePath)
 
     const fs::path cue = PathOf(cuePath);
     const fs::path folder = cue.has_parent_path() ? cue.parent_path() : fs::path(".");
-    const PathTarget root = ResolvePath(TextOf(folder));
-    if (root.error != 0) return Refused(CueFault::CantCheckFile, 0, folder, SystemErrorText(root.error));
-    const PathTarget sheetItself = ResolvePath(cuePath);
-    if (sheetItself.error != 0) return Refused(CueFault::CantCheckFile, 0, cue, SystemErrorText(sheetItself.error));
+    FileFacts root;
+    if (const int rc = files.Inspect(TextOf(folder), root); rc != 0)
+        return Refused(CueFault::CantCheckFile, 0, folder, SystemErrorText(rc));
 
-    std::vector<CueImageFile> files;
+    std::vector<CueImageFile> found;
     for (const CueSheetFile& named : sheet.files) {
         const int line = named.line;
         const fs::path path = folder / PathOf(named.name);
-        std::error_code error;
-        const fs::file_status status = fs::status(path, error);
-        if (status.type() == fs::file_type::not_found) return Refused(CueFault::FileMissing, line, path);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
-        if (!fs::is_regular_file(status)) return Refused(CueFault::NotAFile, line, path);
-        const PathTarget real = ResolvePath(TextOf(path));
-        if (real.error != 0) return Refused(CueFault::CantCheckFile, line, path, SystemErrorText(real.error));
+        FileFacts real;
+        if (const int rc = files.Inspect(TextOf(path), real); rc != 0) {
+            // A dangling link leads nowhere, as a missing name does.
+            if (OpenFailureOf(rc) == OpenFailure::Missing) return Refused(CueFault::FileMissing, line, path);
+            return Refused(CueFault::CantCheckFile, line, path, SystemErrorText(rc));
+        }
+        if (real.kind != FileFacts::Kind::File) return Refused(CueFault::NotAFile, line, path);
         if (!Inside(PathOf(real.path), PathOf(root.path))) return Refused(CueFault::OutsideFolder, line, path);
-        if (fs::equivalent(PathOf(real.path), PathOf(sheetItself.path), error)) return Refused(CueFault::IsTheSheet, line, path);
-        for (std::size_t earlier = 0; earlier < files.size(); ++earlier) {
-            if (!fs::equivalent(PathOf(real.path), PathOf(files[earlier].path), error)) continue;
+        if (real.SameFileAs(sheetItself)) return Refused(CueFault::IsTheSheet, line, path);
+        for (std::size_t earlier = 0; earlier < found.size(); ++earlier) {
+            if (!real.SameFileAs(found[earlier].checked)) continue;
             CueImageResult refused = Refused(CueFault::SameFile, line, path);
             refused.problem.number = sheet.files[earlier].line;
             return refused;
         }
         // Another name of the file may lie anywhere: writing it would change a file outside.
         if (real.links > 1) return Refused(CueFault::HardLinked, line, path);
-        const std::uintmax_t length = fs::file_size(PathOf(real.path), error);
-        if (error) return Refused(CueFault::CantCheckFile, line, path, error.message());
-        files.push_back({named.name, real.path, 0, static_cast<std::int64_t>(length)});
+        found.push_back({named.name, real.path, 0, real.length, real});
     }
-    return LayOutCueImage(sheet, std::move(files));
+    CueImageResult laid = LayOutCueImage(sheet, std::move(found));
+    if (laid.ok()) laid.image.sheet = std::move(bytes);
+    return laid;
 }
 
 }  // namespace kdx

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "kdx/CueSheet.h"
+#include "kdx/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,7 @@ struct CueImageFile {
     std::string path;         // the file itself, links resolved: what to open
     std::int64_t offset = 0;  // where it begins in the range
     std::int64_t length = 0;
+    FileFacts checked{};      // the file as it was checked: what its open handle must still be
 };
 
 struct CueImageTrack {
@@ -38,6 +40,7 @@ struct CueImage {
     std::vector<CueImageFile> files;
     std::vector<CueImageTrack> tracks;
     std::int64_t length = 0;  // bytes of the whole range
+    std::string sheet;        // the sheet's bytes as they were read (ReadCueImage)
 };
 
 struct CueImageResult {
@@ -57,7 +60,8 @@ CueImageResult LayOutCueImage(const CueSheet& sheet, std::vector<CueImageFile> f
 // there, a plain file, not the sheet itself, not named twice under other
 // names, with no other hard link, and inside the sheet's folder once its
 // links are resolved (a link that stays inside is fine). Then lays the
-// tracks out. Opens nothing for writing; the first problem found is returned.
-CueImageResult ReadCueImage(const std::string& cuePath);
+// tracks out. Opens nothing for writing; the first problem found is
+// returned. Everything goes through files.
+CueImageResult ReadCueImage(const std::string& cuePath, FileSystem& files = SystemFiles());
 
 }  // namespace kdx

@@ -43,17 +43,6 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-// Splits the first word (a run without blanks) off s; s keeps the rest, trimmed.
-std::string_view TakeWord(std::string_view& s)
-{
-    s = Trim(s);
-    std::size_t end = 0;
-    while (end < s.size() && !Blank(s[end])) ++end;
-    const std::string_view word = s.substr(0, end);
-    s = Trim(s.substr(end));
-    return word;
-}
-
 // A decimal number of at most maxDigits digits.
 std::optional<int> Number(std::string_view s, std::size_t maxDigits)
 {
@@ -64,19 +53,6 @@ std::optional<int> Number(std::string_view s, std::size_t maxDigits)
         n = n * 10 + (c - '0');
     }
     return n;
-}
-
-// mm:ss:ff as a count of sectors (75 a second); minutes may pass 99 for long images.
-std::optional<std::int64_t> Time(std::string_view s)
-{
-    const std::size_t first = s.find(':');
-    const std::size_t second = first == std::string_view::npos ? first : s.find(':', first + 1);
-    if (second == std::string_view::npos) return std::nullopt;
-    const auto minutes = Number(s.substr(0, first), 3);
-    const auto seconds = Number(s.substr(first + 1, second - first - 1), 2);
-    const auto frames = Number(s.substr(second + 1), 2);
-    if (!minutes || !seconds || !frames || *seconds >= 60 || *frames >= kFramesPerSecond) return std::nullopt;
-    return (std::int64_t{*minutes} * 60 + *seconds) * kFramesPerSecond + *frames;
 }
 
 bool Unreadable(std::string_view line)
@@ -130,19 +106,12 @@ CueSheetResult SheetReader::Run(std::string_view bytes)
         Fail(CueFault::WideText);
         return result_;
     }
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        std::size_t end = at;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    bool read = true;
+    ForEachCueLine(bytes, [&](std::string_view text) {
         ++line_;
-        if (!Line(bytes.substr(at, end - at))) return result_;
-        // CR LF ends one line; a lone CR or a lone LF ends one too.
-        at = end;
-        if (at < bytes.size() && bytes[at] == '\r') ++at;
-        if (at < bytes.size() && bytes[at] == '\n') ++at;
-    }
-    if (!CloseTrack()) return result_;
+        return read = Line(text);
+    });
+    if (!read || !CloseTrack()) return result_;
     if (result_.sheet.files.empty()) {
         line_ = 0;
         Fail(CueFault::NoFile);
@@ -156,7 +125,7 @@ bool SheetReader::Line(std::string_view text)
 {
     if (Unreadable(text)) return Fail(CueFault::UnreadableLine);
     std::string_view rest = text;
-    const std::string_view word = TakeWord(rest);
+    const std::string_view word = TakeCueWord(rest);
     if (word.empty()) return true;
     const std::string command = Upper(word);
     if (command == "FILE") return OnFile(rest);
@@ -235,8 +204,8 @@ bool SheetReader::OnTrack(std::string_view args)
     const int line = line_;
     if (!CloseTrack()) return false;
     line_ = line;
-    const std::string_view numberText = TakeWord(args);
-    const std::string_view modeText = TakeWord(args);
+    const std::string_view numberText = TakeCueWord(args);
+    const std::string_view modeText = TakeCueWord(args);
     const std::optional<int> number = Number(numberText, 2);
     if (!number || *number < 1 || modeText.empty()) return Fail(CueFault::Malformed, "TRACK");
     if (!args.empty()) return Fail(CueFault::ExtraText, "TRACK");
@@ -264,12 +233,12 @@ bool SheetReader::OnIndex(std::string_view args)
 {
     if (!InTrack("INDEX")) return false;
     if (postgap_) return Fail(CueFault::Misplaced, "INDEX");
-    const std::string_view numberText = TakeWord(args);
-    const std::string_view timeText = TakeWord(args);
+    const std::string_view numberText = TakeCueWord(args);
+    const std::string_view timeText = TakeCueWord(args);
     const std::optional<int> number = Number(numberText, 2);
     if (!number || timeText.empty()) return Fail(CueFault::Malformed, "INDEX");
     if (!args.empty()) return Fail(CueFault::ExtraText, "INDEX");
-    const std::optional<std::int64_t> time = Time(timeText);
+    const std::optional<std::int64_t> time = CueTime(timeText);
     if (!time) return Fail(CueFault::BadTime, ShownText(timeText));
     // A track opens with INDEX 00 (its gap) or INDEX 01; the others follow one by one.
     const bool first = lastIndex_ < 0;
@@ -295,10 +264,10 @@ bool SheetReader::OnIndex(std::string_view args)
 bool SheetReader::OnGap(const std::string& command, std::string_view args)
 {
     if (!InTrack(command)) return false;
-    const std::string_view timeText = TakeWord(args);
+    const std::string_view timeText = TakeCueWord(args);
     if (timeText.empty()) return Fail(CueFault::Malformed, command);
     if (!args.empty()) return Fail(CueFault::ExtraText, command);
-    if (!Time(timeText)) return Fail(CueFault::BadTime, ShownText(timeText));
+    if (!CueTime(timeText)) return Fail(CueFault::BadTime, ShownText(timeText));
     // Gaps are not in the files: the pregap comes before the track's first INDEX, the postgap after INDEX 01.
     bool& seen = command == "PREGAP" ? pregap_ : postgap_;
     const bool placed = command == "PREGAP" ? lastIndex_ < 0 : lastIndex_ >= 1;
@@ -308,6 +277,57 @@ bool SheetReader::OnGap(const std::string& command, std::string_view args)
 }
 
 }  // namespace
+
+void ForEachCueLine(std::string_view bytes, const std::function<bool(std::string_view)>& line)
+{
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::size_t end = at;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        if (!line(bytes.substr(at, end - at))) return;
+        // CR LF ends one line; a lone CR or a lone LF ends one too.
+        at = end;
+        if (at < bytes.size() && bytes[at] == '\r') ++at;
+        if (at < bytes.size() && bytes[at] == '\n') ++at;
+    }
+}
+
+std::string_view TakeCueWord(std::string_view& text)
+{
+    text = Trim(text);
+    std::size_t end = 0;
+    while (end < text.size() && !Blank(text[end])) ++end;
+    const std::string_view word = text.substr(0, end);
+    text = Trim(text.substr(end));
+    return word;
+}
+
+std::optional<std::int64_t> CueTime(std::string_view text)
+{
+    const std::size_t first = text.find(':');
+    const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto minutes = Number(text.substr(0, first), 3);
+    const auto seconds = Number(text.substr(first + 1, second - first - 1), 2);
+    const auto frames = Number(text.substr(second + 1), 2);
+    if (!minutes || !seconds || !frames || *seconds >= 60 || *frames >= kFramesPerSecond) return std::nullopt;
+    return (std::int64_t{*minutes} * 60 + *seconds) * kFramesPerSecond + *frames;
+}
+
+std::string CueTimeText(std::int64_t sectors)
+{
+    const std::int64_t frames = sectors % kFramesPerSecond;
+    const std::int64_t seconds = sectors / kFramesPerSecond % 60;
+    const std::int64_t minutes = sectors / kFramesPerSecond / 60;
+    std::string text = std::to_string(minutes);
+    if (minutes < 10) text.insert(text.begin(), '0');
+    for (const std::int64_t n : {seconds, frames}) {
+        text += n < 10 ? ":0" : ":";
+        text += std::to_string(n);
+    }
+    return text;
+}
 
 int CueSectorSize(CueMode mode)
 {

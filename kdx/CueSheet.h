@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +109,17 @@ struct CueSheetResult {
 // case. Refuses, with the line, whatever it cannot take as a sheet of
 // BINARY track files; never opens a file.
 CueSheetResult ReadCueSheet(std::string_view bytes);
+
+// Hands each line of a sheet's bytes to line (a byte order mark skipped;
+// lines end in CR, LF or both) until it answers false.
+void ForEachCueLine(std::string_view bytes, const std::function<bool(std::string_view)>& line);
+// Splits the first word (a run without blanks) off text; text keeps the rest, trimmed.
+std::string_view TakeCueWord(std::string_view& text);
+// mm:ss:ff as a count of sectors (75 a second), minutes up to three
+// digits; nothing when the text is no such time.
+std::optional<std::int64_t> CueTime(std::string_view text);
+// A count of sectors as mm:ss:ff.
+std::string CueTimeText(std::int64_t sectors);
 
 // True when the word (in any case) is a command that may come before a
 // sheet's first FILE: CATALOG, CDTEXTFILE, FILE, PERFORMER, REM, SONGWRITER, TITLE.

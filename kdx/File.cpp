@@ -130,6 +130,12 @@ bool File::Map(std::int64_t length, MappedRegion& region)
     return true;
 }
 
+bool File::Facts(FileFacts& facts)
+{
+    const int rc = files_->InspectOpen(handle_, facts);
+    return rc == 0 || Failed(rc);
+}
+
 std::string File::LastErrorText() const { return SystemErrorText(lastError_); }
 
 bool OpenReadOnly(File& file, const std::string& path) { return file.Open(path, false); }

@@ -85,6 +85,8 @@ public:
     bool SetLength(std::int64_t length);
     // Maps [0, length) of the file read/write. False when mapping is not possible.
     bool Map(std::int64_t length, MappedRegion& region);
+    // What the open file is: which file, its names, its length. False on an error.
+    bool Facts(FileFacts& facts);
 
     // The system's reason for the last failure, as text, and as its number.
     std::string LastErrorText() const;

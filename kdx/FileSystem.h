@@ -15,6 +15,19 @@
 
 namespace kdx {
 
+// What a name or an open file leads to.
+struct FileFacts {
+    enum class Kind { File, Folder, Other };
+    Kind kind = Kind::Other;
+    std::string path;          // by name: absolute, every link resolved (UTF-8); empty for an open file
+    std::uint64_t volume = 0;  // volume and index tell the file itself, whatever name reaches it
+    std::uint64_t index = 0;
+    std::int64_t links = 0;    // the names (hard links) the file has
+    std::int64_t length = 0;   // a file's bytes
+
+    bool SameFileAs(const FileFacts& other) const { return volume == other.volume && index == other.index; }
+};
+
 class FileSystem {
 public:
     // A file descriptor, a Windows HANDLE, or whatever another file system hands out.
@@ -59,6 +72,10 @@ public:
     // A file takes a new name, replacing a file of that name.
     virtual int Rename(const std::string& from, const std::string& to) = 0;
     virtual int Remove(const std::string& path) = 0;
+    // Where an existing file or folder's name leads, every link followed.
+    virtual int Inspect(const std::string& path, FileFacts& facts) = 0;
+    // The same for the file an open handle holds (facts.path stays empty).
+    virtual int InspectOpen(Handle handle, FileFacts& facts) = 0;
     // True when both names lead to one existing file.
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
     // The folder that holds path becomes durable (a rename in it survives a

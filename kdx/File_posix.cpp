@@ -1,5 +1,6 @@
 // The system's files on POSIX systems.
 #include "kdx/File.h"
+#include "kdx/PathTarget.h"
 
 #include <array>
 #include <cerrno>
@@ -151,6 +152,10 @@ public:
     }
 
     int Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+    int Inspect(const std::string& path, FileFacts& facts) override { return ResolvePath(path, facts); }
+
+    int InspectOpen(Handle handle, FileFacts& facts) override { return HandleFacts(handle, facts); }
 
     bool SameFile(const std::string& a, const std::string& b) override
     {

@@ -9,6 +9,7 @@
 // which, unlike the access denial Windows itself answers, says why; its
 // text is that of the denial, which every version of Windows has.
 #include "kdx/File.h"
+#include "kdx/PathTarget.h"
 
 #include "utf16/Utf16.h"
 
@@ -242,6 +243,10 @@ public:
     {
         return DeleteFileW(FilePath(path).c_str()) != 0 ? 0 : LastSystemError();
     }
+
+    int Inspect(const std::string& path, FileFacts& facts) override { return ResolvePath(path, facts); }
+
+    int InspectOpen(Handle handle, FileFacts& facts) override { return HandleFacts(handle, facts); }
 
     bool SameFile(const std::string& a, const std::string& b) override
     {

@@ -13,7 +13,7 @@ bool ImageCheckResult::Passed() const
 }
 
 namespace {
-void CompareRecords(File& patch, File& image, const RecordFormat& format,
+void CompareRecords(File& patch, Image& image, const RecordFormat& format,
                     ImageCheckResult& result)
 {
     RecordReader reader(patch, format);
@@ -30,7 +30,7 @@ void CompareRecords(File& patch, File& image, const RecordFormat& format,
 }
 }  // namespace
 
-ImageCheckResult CheckImage(const Patch& loaded, File& patch, File& image)
+ImageCheckResult CheckImage(const Patch& loaded, File& patch, Image& image)
 {
     ImageCheckResult result;
     result.imageLength = image.Length();

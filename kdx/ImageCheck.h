@@ -3,7 +3,7 @@
 // already holds the patch's bytes (or, with undo data, the original ones).
 #pragma once
 
-#include "kdx/File.h"
+#include "kdx/Image.h"
 #include "kdx/Patch.h"
 #include "kdx/Walk.h"
 
@@ -42,6 +42,6 @@ struct ImageCheckResult {
 
 // Checks a read patch (its file open read-only) against the image (open at
 // least for reading). Reads only.
-ImageCheckResult CheckImage(const Patch& loaded, File& patch, File& image);
+ImageCheckResult CheckImage(const Patch& loaded, File& patch, Image& image);
 
 }  // namespace kdx

@@ -3,7 +3,7 @@
 // buffer, scattered ones one small read each, never one read per byte.
 #pragma once
 
-#include "kdx/File.h"
+#include "kdx/Image.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@ public:
     static constexpr std::size_t kBufferSize = 1 << 20;
     static constexpr std::size_t kSmallRead = 4096;
 
-    explicit ImageReader(File& image) : image_(image) {}
+    explicit ImageReader(Image& image) : image_(image) {}
 
     // What the image holds past its end.
     enum class PastEnd {
@@ -29,7 +29,7 @@ public:
     bool Holds(std::int64_t offset, const std::uint8_t* bytes, std::size_t n, PastEnd pastEnd = PastEnd::Nothing);
 
 private:
-    File& image_;
+    Image& image_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t start_ = 0;     // image position of buffer_[0]
     std::size_t filled_ = 0;     // bytes valid in buffer_

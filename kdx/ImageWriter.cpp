@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace kdx {
 
@@ -38,7 +37,7 @@ bool ImageWriter::Begin(std::int64_t writeEnd, bool backToBack)
     if (!image_.IsSparse() && finalLength - length <= kMaxMappedGrowth &&
         static_cast<std::uint64_t>(finalLength) <= SIZE_MAX) {
         const int rc = image_.Reserve(0, finalLength);
-        if (NoSpace(rc)) return Fail(SystemErrorText(rc));
+        if (NoSpace(rc)) return Fail(image_.LastErrorText());
         if (rc == 0) {
             // A page of a map costs a fault when first written, which is dearer
             // than a write call that fills a page or more: runs go through writes.
@@ -57,7 +56,7 @@ bool ImageWriter::ReserveRun()
     if (runEnd_ <= runStart_) return true;
     const int rc = image_.Reserve(runStart_, runEnd_ - runStart_);
     runStart_ = runEnd_ = 0;
-    if (NoSpace(rc)) return Fail(SystemErrorText(rc));
+    if (NoSpace(rc)) return Fail(image_.LastErrorText());
     // A file system that cannot reserve is written without: its full disk
     // shows as a failed write.
     if (rc != 0) reserving_ = false;
@@ -88,7 +87,7 @@ bool ImageWriter::Write(std::int64_t offset, const std::uint8_t* data, std::size
 {
     if (n == 0) return true;
     if (Mapped()) {
-        std::memcpy(map_.Data() + offset, data, n);
+        map_.Copy(offset, data, n);
         return true;
     }
     const bool continues = !pending_.empty() && offset == pendingStart_ + static_cast<std::int64_t>(pending_.size());
@@ -111,7 +110,7 @@ bool ImageWriter::Flush()
 bool ImageWriter::Finish()
 {
     if (Mapped()) {
-        if (!map_.Flush() || !map_.Unmap()) return Fail(SystemErrorText(map_.LastError()));
+        if (!map_.Flush() || !map_.Unmap()) return Fail(map_.ErrorText());
     } else if (!Flush()) {
         return false;
     }

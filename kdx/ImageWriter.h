@@ -4,10 +4,11 @@
 // either way; where that reservation is not possible, merged positioned
 // writes into space reserved record by record. Order is kept: where records overlap, the later one wins.
 // A failure leaves the image at its length before; a full disk or a file
-// size limit is found before the first byte is written.
+// size limit is found before the first byte is written. An image of
+// several files is written as one range: only its last file grows.
 #pragma once
 
-#include "kdx/File.h"
+#include "kdx/Image.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +23,7 @@ public:
     static constexpr std::int64_t kMaxMappedGrowth = std::int64_t{64} << 20;
     static constexpr std::size_t kMergeBufferSize = 1 << 20;
 
-    explicit ImageWriter(File& image) : image_(image) {}
+    explicit ImageWriter(Image& image) : image_(image) {}
 
     // Prepares writes that end at writeEnd at the latest: the image reaches
     // its final length and, where it can, has all its space; backToBack when
@@ -42,7 +43,7 @@ public:
     // holds it; false when any of that failed.
     bool Finish();
 
-    bool Mapped() const { return map_.Data() != nullptr; }
+    bool Mapped() const { return map_.Mapped(); }
     const std::string& ErrorText() const { return error_; }
 
 private:
@@ -51,8 +52,8 @@ private:
     // Records the reason and puts the image back to its length before.
     bool Fail(const std::string& reason);
 
-    File& image_;
-    MappedRegion map_;
+    Image& image_;
+    ImageMap map_;
     std::vector<std::uint8_t> pending_;
     std::int64_t pendingStart_ = 0;
     std::int64_t lengthBefore_ = -1;

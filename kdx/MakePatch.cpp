@@ -1,6 +1,7 @@
 #include "kdx/MakePatch.h"
 
 #include "kdx/File.h"
+#include "kdx/Image.h"
 #include "kdx/ImageSectors.h"
 #include "kdx/Layout.h"
 #include "kdx/PatchWriter.h"
@@ -65,6 +66,13 @@ private:
         result_.image = which;
         return FailOn(status, which == WhichImage::Original ? o_.original : o_.modified, error);
     }
+    // A read of an image failed: behind a cue sheet, the track file says where.
+    bool FailOnRead(MakeStatus status, WhichImage which, Image& image, int error)
+    {
+        if (image.Cue() == nullptr) return FailOnImage(status, which, error);
+        result_.image = which;
+        return FailOn(status, image.ErrorPath(), error);
+    }
     bool BeyondReach(std::int64_t offset)
     {
         result_.number = offset;
@@ -73,8 +81,10 @@ private:
     bool FailWriter();
     bool ReadDizFile();
     // Opens an input image read-only and takes its length.
-    bool OpenImage(File& file, WhichImage which, std::int64_t& length);
-    bool ReadExactly(File& file, WhichImage which, std::int64_t at, std::uint8_t* buffer, std::int64_t n);
+    bool OpenImage(Image& image, WhichImage which, std::int64_t& length);
+    bool ReadExactly(Image& image, WhichImage which, std::int64_t at, std::uint8_t* buffer, std::int64_t n);
+    // The bytes from pos to compare next: of a raw MODIFIED whole sectors of one track.
+    std::int64_t ChunkAt(std::int64_t pos, std::int64_t most, const SectorTrack*& track) const;
     bool Prepare();
     bool Scan();
     bool Finish();
@@ -84,13 +94,13 @@ private:
     FileSystem& files_;
     PatchWriter writer_;
     MakeResult result_;
-    File original_;
-    File modified_;
+    Image original_;
+    Image modified_;
     std::int64_t originalLength_ = 0;
     std::int64_t modifiedLength_ = 0;
     std::uint8_t block_[kBlockLength] = {};
     std::string diz_;
-    bool rawModified_ = false;
+    SectorLayout layout_;  // MODIFIED's sectors, when it has any to check
 };
 
 bool Maker::FailWriter()
@@ -121,20 +131,43 @@ bool Maker::ReadDizFile()
     return true;
 }
 
-bool Maker::OpenImage(File& file, WhichImage which, std::int64_t& length)
+bool Maker::OpenImage(Image& image, WhichImage which, std::int64_t& length)
 {
     const std::string& path = which == WhichImage::Original ? o_.original : o_.modified;
-    if (!OpenReadOnly(file, path)) return FailOnImage(MakeStatus::CantOpenImage, which, file.LastError());
-    length = file.Length();
-    return length >= 0 || FailOnImage(MakeStatus::CantReadImage, which, file.LastError());
+    ImageOpenResult opened = image.Open(path, false);
+    result_.image = which;
+    switch (opened.status) {
+    case ImageOpenStatus::Opened: break;
+    case ImageOpenStatus::CantOpen: return FailOn(MakeStatus::CantOpenImage, opened.path, opened.error);
+    case ImageOpenStatus::NotCdImage: return FailOn(MakeStatus::NotCdImage, opened.path, 0);
+    case ImageOpenStatus::Changed: return FailOn(MakeStatus::ImageChanged, opened.path, 0);
+    case ImageOpenStatus::CueRefused:
+        result_.problem = std::move(opened.problem);
+        return Fail(MakeStatus::CueRefused);
+    }
+    length = image.Length();
+    return length >= 0 || FailOnRead(MakeStatus::CantReadImage, which, image, image.LastError());
 }
 
-bool Maker::ReadExactly(File& file, WhichImage which, std::int64_t at, std::uint8_t* buffer, std::int64_t n)
+bool Maker::ReadExactly(Image& image, WhichImage which, std::int64_t at, std::uint8_t* buffer, std::int64_t n)
 {
-    const std::int64_t got = file.ReadAt(at, buffer, n);
+    const std::int64_t got = image.ReadAt(at, buffer, n);
     if (got == n) return true;
-    return got < 0 ? FailOnImage(MakeStatus::CantReadImage, which, file.LastError())
+    return got < 0 ? FailOnRead(MakeStatus::CantReadImage, which, image, image.LastError())
                    : FailOnImage(MakeStatus::ImageChanged, which, 0);
+}
+
+std::int64_t Maker::ChunkAt(std::int64_t pos, std::int64_t most, const SectorTrack*& track) const
+{
+    track = nullptr;
+    const std::size_t t = layout_.TrackAt(pos);
+    if (t == layout_.tracks.size()) return std::min(most, modifiedLength_ - pos);
+    const SectorTrack& in = layout_.tracks[t];
+    if (in.Checked()) {
+        track = &in;
+        most -= most % in.size;
+    }
+    return std::min(most, in.ByteEnd() - pos);
 }
 
 bool Maker::Prepare()
@@ -148,14 +181,18 @@ bool Maker::Prepare()
 
     if (!OpenImage(original_, WhichImage::Original, originalLength_)) return false;
     if (!OpenImage(modified_, WhichImage::Modified, modifiedLength_)) return false;
+    // Behind a cue sheet, the patch could name a track file (or the sheet) under another name.
+    if (original_.Includes(o_.patch) || modified_.Includes(o_.patch)) {
+        result_.path = o_.patch;
+        return Fail(MakeStatus::PatchIsAnImage);
+    }
     if (modifiedLength_ < originalLength_) return Fail(MakeStatus::ModifiedShorter);
     const VersionLayout& layout = *LayoutForVersion(o_.version);
     // A grown image's last byte is always written, so growth out of reach is a change there.
     if (modifiedLength_ > originalLength_ && modifiedLength_ - 1 >= layout.Reach())
         return BeyondReach(modifiedLength_ - 1);
     if (layout.storesImageSize && originalLength_ >= kSizeLimit) return Fail(MakeStatus::OriginalTooLarge);
-    std::uint64_t sectors = 0;
-    rawModified_ = JudgeImage(modified_, sectors) == RawVerdict::Raw;
+    if (LayOutSectors(modified_, layout_) != RawVerdict::Raw || !layout_.AnyChecked()) layout_ = {};
 
     if (layout.HoldsBlock(o_.blockCheck)) {
         const std::int64_t at = layout.hasFlags && o_.giImage ? kBlockPositionGi : kBlockPositionNormal;
@@ -182,15 +219,15 @@ bool Maker::Scan()
     RecordBuilder builder = writer_.Builder();
     if (modifiedLength_ > originalLength_) builder.ForceChange(modifiedLength_ - 1);
 
-    // Never larger than the image: small images cost small buffers. Whole
-    // sectors of a raw image, so that each is judged in one piece.
-    const std::int64_t most = rawModified_ ? kChunk - kChunk % static_cast<std::int64_t>(kSectorSize) : kChunk;
-    const auto chunk = static_cast<std::size_t>(std::clamp<std::int64_t>(modifiedLength_, 1, most));
+    // Never larger than the image: small images cost small buffers.
+    const auto chunk = static_cast<std::size_t>(std::clamp<std::int64_t>(modifiedLength_, 1, kChunk));
     BrokenSectors broken;
     std::vector<std::uint8_t> original(chunk);
     std::vector<std::uint8_t> modified(chunk);
     for (std::int64_t pos = 0; pos < modifiedLength_;) {
-        const auto len = static_cast<std::size_t>(std::min(static_cast<std::int64_t>(chunk), modifiedLength_ - pos));
+        // Whole sectors of a raw MODIFIED, so that each is judged in one piece.
+        const SectorTrack* track = nullptr;
+        const auto len = static_cast<std::size_t>(ChunkAt(pos, static_cast<std::int64_t>(chunk), track));
         // Past the original's end the image reads as zero, as the file system fills a grown file.
         const auto fromOriginal =
             static_cast<std::size_t>(std::clamp<std::int64_t>(originalLength_ - pos, 0, static_cast<std::int64_t>(len)));
@@ -198,9 +235,9 @@ bool Maker::Scan()
         if (!ReadExactly(original_, WhichImage::Original, pos, original.data(), static_cast<std::int64_t>(fromOriginal)) ||
             !ReadExactly(modified_, WhichImage::Modified, pos, modified.data(), static_cast<std::int64_t>(len)))
             return false;
-        if (rawModified_)
-            FindBrokenSectors(static_cast<std::uint64_t>(pos) / kSectorSize, {original.data(), len},
-                              {modified.data(), len}, o_.fixSectors, broken);
+        if (track != nullptr)
+            FindBrokenSectors(*track, track->first + static_cast<std::uint64_t>((pos - track->offset) / track->size),
+                              {original.data(), len}, {modified.data(), len}, o_.fixSectors, broken);
         for (std::size_t at = 0; at < len; at += kPumpSlice) {
             const std::size_t n = std::min(kPumpSlice, len - at);
             if (!builder.Feed(pos + static_cast<std::int64_t>(at), original.data() + at, modified.data() + at, n))

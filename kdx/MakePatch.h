@@ -4,6 +4,7 @@
 // is written whole or not at all.
 #pragma once
 
+#include "kdx/CueSheet.h"
 #include "kdx/FileSystem.h"
 #include "kdx/Observer.h"
 
@@ -13,6 +14,8 @@
 
 namespace kdx {
 
+// Either image may be a cue sheet: the patch is made in the one-file range
+// of its track files.
 struct MakeOptions {
     std::string original;    // the image as it is
     std::string modified;    // the image as the patch is to make it
@@ -42,8 +45,10 @@ enum class MakeStatus {
     DizTooLong,           // number: its length
     CantReadDiz,          // path, error
     CantOpenImage,        // image, path, error
+    NotCdImage,           // image, path: a text that is no cue sheet
+    CueRefused,           // image, problem
     CantReadImage,        // image, path, error
-    ImageChanged,         // image, path
+    ImageChanged,         // image, path (a track file: since its check)
     ModifiedShorter,
     BeyondReach,          // number: the offset a version 1.0/2.0 patch cannot reach
     OriginalTooLarge,     // version 2.0 cannot store its size
@@ -70,6 +75,7 @@ struct MakeResult {
     // same sectors are right (repaired in the patch with fixSectors).
     std::int64_t brokenSectors = 0;
     std::int64_t firstBrokenSector = -1;
+    CueProblem problem;  // CueRefused: why
 
     bool ok() const { return status == MakeStatus::Written; }
 };

@@ -1,21 +1,21 @@
-// Where a path leads once every link on the way is followed, and how many
-// names the file there has: a file with another hard link may be reached
-// from anywhere on its volume, so writing it changes a file elsewhere.
+// Where a path leads on the system's own files once every link on the way
+// is followed, and what an open handle holds: the facts the system's file
+// system hands out (File_posix.cpp, File_win32.cpp). A file with another
+// hard link may be reached from anywhere on its volume, so writing it
+// changes a file elsewhere; its volume and index tell it under any name.
 #pragma once
 
-#include <cstdint>
+#include "kdx/FileSystem.h"
+
 #include <string>
 
 namespace kdx {
 
-struct PathTarget {
-    std::string path;        // absolute, every link resolved, UTF-8
-    std::int64_t links = 0;  // hard links of the file or folder there
-    int error = 0;           // the system's error number when it cannot be told
-};
+// Resolves an existing file or folder's path (UTF-8). 0, or the system's
+// error number (facts untouched then).
+int ResolvePath(const std::string& path, FileFacts& facts);
 
-// Resolves an existing file or folder's path (UTF-8). On failure error is set
-// and the path is empty.
-PathTarget ResolvePath(const std::string& path);
+// The facts of the file an open handle of the system's files holds.
+int HandleFacts(FileSystem::Handle handle, FileFacts& facts);
 
 }  // namespace kdx

@@ -1,7 +1,5 @@
 #include "kdx/SectorBitmap.h"
 
-#include "kdx/CdSector.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -11,14 +9,6 @@ namespace kdx {
 SectorBitmap::SectorBitmap(std::uint64_t sectorCount)
     : sectorCount_(sectorCount), words_(static_cast<std::size_t>((sectorCount + 63) / 64), 0)
 {
-}
-
-void SectorBitmap::MarkBytes(std::uint64_t offset, std::uint64_t length)
-{
-    if (length == 0 || offset / kSectorSize >= sectorCount_) return;
-    const std::uint64_t lastByte = length - 1 > UINT64_MAX - offset ? UINT64_MAX : offset + (length - 1);
-    const std::uint64_t last = std::min(lastByte / kSectorSize, sectorCount_ - 1);
-    for (std::uint64_t lba = offset / kSectorSize; lba <= last; ++lba) Mark(lba);
 }
 
 void SectorBitmap::Mark(std::uint64_t lba)

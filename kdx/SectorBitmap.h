@@ -13,9 +13,6 @@ public:
     explicit SectorBitmap(std::uint64_t sectorCount);  // none marked
 
     std::uint64_t SectorCount() const { return sectorCount_; }
-    // Marks every sector that holds any of the bytes offset .. offset+length-1;
-    // bytes past the last sector are ignored.
-    void MarkBytes(std::uint64_t offset, std::uint64_t length);
     void Mark(std::uint64_t lba);
     void Unmark(std::uint64_t lba);
     bool IsMarked(std::uint64_t lba) const;

@@ -53,7 +53,7 @@ void TfrmMain::HandleDropFiles(const std::vector<std::string>& names)
         LoadPatch(name);
         return;
     }
-    if (std::find(ImageExtensions.begin(), ImageExtensions.end(), ext) != ImageExtensions.end())
+    if (ext == CueExtension || std::find(ImageExtensions.begin(), ImageExtensions.end(), ext) != ImageExtensions.end())
         controls_.edtImage.SetText(name);
 }
 

@@ -22,6 +22,8 @@ inline constexpr std::uint32_t AssociateCommand = 0xF200;
 // The extensions that make a dropped file an image, in the order compared.
 inline constexpr std::array<std::string_view, 11> ImageExtensions = {
     ".bin", ".gi", ".nrg", ".iso", ".img", ".c2d", ".dao", ".cif", ".gcd", ".p01", ".tao"};
+// A dropped cue sheet is an image too: its track files are.
+inline constexpr std::string_view CueExtension = ".cue";
 
 namespace text {
 inline constexpr const char* kStartCaption = "KDX patcher for CD images (MENDRIX v3.0)";

@@ -219,7 +219,7 @@ TEST_F(Cli_, InfoOnAPatchWhoseRecordsFailSaysSoAndStillListsIt)
 
 TEST_F(Cli_, UsageErrorsSayWhatIsWrongFirstWithStatus2)
 {
-    const std::string commands = "; the commands are info, check, apply, undo, make and sectors.";
+    const std::string commands = "; the commands are info, check, apply, undo, make, sectors and merge.";
     const struct {
         std::vector<std::string> args;
         std::string first;  // the first line on standard error; the help follows

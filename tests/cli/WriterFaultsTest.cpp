@@ -105,7 +105,11 @@ TEST_F(WriterFaults, ApplyAndUndoWithABackup)
          backupError(kBackup, "Invalid cross-device link"), Left::Untouched, false},
         {"backup's folder not synced", FileOp::SyncFolder, Named(kBackup), EIO, 1,
          backupError(kBackup, "Input/output error"), Left::Untouched, true},
-        {"image unread for the backup", FileOp::Read, Named(kImage), EIO, 1,
+        {"image unread at its open", FileOp::Read, Named(kImage), EIO, 1,
+         "Error: Can't open the specified image file ...\n(" + kImage + ")\n(Input/output error)\n", Left::Untouched,
+         false},
+        // The first read tells what the image is; the backup reads next.
+        {"image unread for the backup", FileOp::Read, Named(kImage), EIO, 2,
          "Error: Can't read the image for its backup (" + kImage + "): Input/output error. Nothing was written "
          "to the image.\n",
          Left::Untouched, false},
@@ -191,15 +195,16 @@ TEST_F(WriterFaults, SectorFixes)
     } cases[] = {
         {"sectors --fix: unopened", {"sectors", "--fix"}, FileOp::Open, 1,
          "Error: Can't open the specified image file ...\n(" + disc + ")\n(Input/output error)\n", wrong},
-        {"sectors --fix: first sector unread", {"sectors", "--fix"}, FileOp::Read, 1, cantRead, wrong},
-        {"sectors --fix: a piece unread", {"sectors", "--fix"}, FileOp::Read, 2, asked + cantRead, wrong},
+        // The first read of each tells what the image is.
+        {"sectors --fix: first sector unread", {"sectors", "--fix"}, FileOp::Read, 2, cantRead, wrong},
+        {"sectors --fix: a piece unread", {"sectors", "--fix"}, FileOp::Read, 3, asked + cantRead, wrong},
         {"sectors --fix: first repair unwritten", {"sectors", "--fix"}, FileOp::Write, 1, asked + cantWrite, wrong},
         {"sectors --fix: second repair unwritten", {"sectors", "--fix"}, FileOp::Write, 2, asked + cantWrite, firstFixed},
         {"sectors --fix: repairs unsynced", {"sectors", "--fix"}, FileOp::Sync, 1, asked + cantWrite, clean},
         {"sectors --fix: unclosed", {"sectors", "--fix"}, FileOp::Close, 1, asked + cantWrite, clean},
-        {"sectors: a piece unread", {"sectors"}, FileOp::Read, 2, cantRead, wrong},
-        {"--fix-sectors: first sector unread", {"apply", "--fix-sectors", kPatch}, FileOp::Read, 1, cantRead, wrong},
-        {"--fix-sectors: touched sectors unread", {"apply", "--fix-sectors", kPatch}, FileOp::Read, 2, cantRead,
+        {"sectors: a piece unread", {"sectors"}, FileOp::Read, 3, cantRead, wrong},
+        {"--fix-sectors: first sector unread", {"apply", "--fix-sectors", kPatch}, FileOp::Read, 2, cantRead, wrong},
+        {"--fix-sectors: touched sectors unread", {"apply", "--fix-sectors", kPatch}, FileOp::Read, 3, cantRead,
          wrong},
         // The records go through a map; the first write is the repair's, the first sync the records'.
         {"--fix-sectors: repair unwritten", {"apply", "--fix-sectors", kPatch}, FileOp::Write, 1, cantWrite,
@@ -240,8 +245,9 @@ TEST_F(WriterFaults, Make)
     } cases[] = {
         {"original unopened", FileOp::Open, Named(a), EACCES,
          error("Can't open the original image (" + a + "): Permission denied"), false},
+        // Every read fails: the first, which tells what the image is, at its open.
         {"modified unread", FileOp::Read, Named(b), EIO,
-         error("Can't read the modified image (" + b + "): Input/output error"), false},
+         error("Can't open the modified image (" + b + "): Input/output error"), false},
         {"text unopened", FileOp::Open, Named(diz), ENOENT,
          error("Can't open the FILE_ID.DIZ file (" + diz + "): No such file or directory"), false},
         {"text unread", FileOp::Read, Named(diz), EIO,

@@ -48,9 +48,9 @@ protected:
             EXPECT_EQ(truncate(imagePath.c_str(), static_cast<off_t>(image.size())), 0);
         }
         kdx::File patch;
-        kdx::File img(files);
+        kdx::Image img(files);
         EXPECT_TRUE(kdx::OpenReadOnly(patch, patchPath));
-        EXPECT_TRUE(kdx::OpenReadWrite(img, imagePath));
+        EXPECT_TRUE(img.Open(imagePath, true).ok());
         const kdx::Patch loaded = Read(patch, patchPath);
         Steps steps;
         const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, img, loaded.Writes(undo), steps);
@@ -129,10 +129,10 @@ TEST_P(ApplyRecords, ARecordCutShortWritesNothing)
     // Load the cut file itself: its last record now runs past the record area.
     WriteFile(patchPath, patch);
     kdx::File p;
-    kdx::File img;
+    kdx::Image img;
     WriteFile(dir.File("img"), Bytes(16, 0));
     ASSERT_TRUE(kdx::OpenReadOnly(p, patchPath));
-    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("img")));
+    ASSERT_TRUE(img.Open(dir.File("img"), true).ok());
     Steps steps;
     const kdx::Patch loaded = Read(p, patchPath);
     const kdx::ApplyResult r = kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps);
@@ -283,9 +283,9 @@ TEST(ApplyRecordsV3, OffsetsNoFileCanReachAreOutsideAndWriteNothing)
     WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
     kdx::File p;
-    kdx::File img;
+    kdx::Image img;
     ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
-    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
+    ASSERT_TRUE(img.Open(dir.File("i"), true).ok());
     Steps steps;
     const kdx::Patch loaded = Read(p, "p");
     const kdx::ApplyResult r = kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps);
@@ -304,9 +304,9 @@ TEST(ApplyRecordsV1, OffsetsWithTheTopBitSetArePositionsPast2GiB)
     WriteFile(dir.File("p"), BuildPatch(layout));
     WriteFile(dir.File("i"), Bytes(4, 0));
     kdx::File p;
-    kdx::File img;
+    kdx::Image img;
     ASSERT_TRUE(kdx::OpenReadOnly(p, dir.File("p")));
-    ASSERT_TRUE(kdx::OpenReadWrite(img, dir.File("i")));
+    ASSERT_TRUE(img.Open(dir.File("i"), true).ok());
     Steps steps;
     const kdx::Patch loaded = Read(p, "p");
     ASSERT_TRUE(kdx::ApplyPatch(loaded, p, img, loaded.Writes(false), steps).Written());

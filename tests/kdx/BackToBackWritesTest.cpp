@@ -26,9 +26,10 @@ protected:
         layout.records = records;
         WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         WriteFile(dir.File("i.bin"), image);
-        kdx::File patch, img;
+        kdx::File patch;
+        kdx::Image img;
         EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
-        EXPECT_TRUE(kdx::OpenReadWrite(img, dir.File("i.bin")));
+        EXPECT_TRUE(img.Open(dir.File("i.bin"), true).ok());
         const kdx::Patch loaded = kdxtest::Read(patch, dir.File("p.kdx"));
         walk = kdx::WalkRecords(patch, loaded.Records(false));
         kdxtest::Steps steps;

@@ -18,9 +18,9 @@ protected:
         WriteFile(dir.File("p.kdx"), BuildPatch(layout));
         WriteFile(dir.File("img.bin"), image);
         kdx::File patch;
-        kdx::File file;
+        kdx::Image file;
         EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
-        EXPECT_TRUE(kdx::OpenReadOnly(file, dir.File("img.bin")));
+        EXPECT_TRUE(file.Open(dir.File("img.bin"), false).ok());
         const kdx::Patch loaded = kdxtest::Read(patch, dir.File("p.kdx"));
         return kdx::WriteBackup({backup, dir.File("img.bin")}, loaded, patch, file, loaded.Writes(undo));
     }

@@ -1,5 +1,6 @@
 // Checking a patch against an image without writing: the validations, the
 // record walk, and how far the image holds the patched or original bytes.
+#include "kdx/Image.h"
 #include "kdx/ImageCheck.h"
 #include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
@@ -18,9 +19,9 @@ protected:
         WriteFile(dir.File("p.kdx"), patchBytes);
         WriteFile(dir.File("image.bin"), image);
         kdx::File patch;
-        kdx::File img;
+        kdx::Image img;
         EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("p.kdx")));
-        EXPECT_TRUE(kdx::OpenReadOnly(img, dir.File("image.bin")));
+        EXPECT_TRUE(img.Open(dir.File("image.bin"), false).ok());
         const kdx::ImageCheckResult r = kdx::CheckImage(kdxtest::Read(patch, dir.File("p.kdx")), patch, img);
         // Checking writes nothing (read back once closed: the handle shares nothing).
         img.Close();

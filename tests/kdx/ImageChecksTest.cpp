@@ -1,5 +1,6 @@
 // The checks made before writing: the version 2.0 image size and the block
 // check of versions 2.0 and 3.0, and the version 3.0 undo round trip.
+#include "kdx/Image.h"
 #include "kdx/Validate.h"
 #include "tests/kdx/KdxTest.h"
 #include "tests/support/TempFiles.h"
@@ -21,19 +22,19 @@ protected:
         ASSERT_TRUE(kdx::OpenReadOnly(h, dir.File("p.kdx")));
         loaded = kdxtest::Read(h, "p.kdx");
     }
-    kdx::ApplyResult Apply(kdx::File& patch, kdx::File& img, bool undo)
+    kdx::ApplyResult Apply(kdx::File& patch, kdx::Image& img, bool undo)
     {
         return kdx::ApplyPatch(loaded, patch, img, loaded.Writes(undo), steps);
     }
-    kdx::File& Image(const Bytes& bytes)
+    kdx::Image& Image(const Bytes& bytes)
     {
         image.Close();
         WriteFile(dir.File("i.bin"), bytes);
-        EXPECT_TRUE(kdx::OpenReadWrite(image, dir.File("i.bin")));
+        EXPECT_TRUE(image.Open(dir.File("i.bin"), true).ok());
         return image;
     }
     TempDir dir;
-    kdx::File image;
+    kdx::Image image;
     kdx::Patch loaded;
     kdxtest::Steps steps;
 };
@@ -64,7 +65,7 @@ TEST_F(ImageChecks, Version2SizeOf3GiBPasses)
     layout.imageSize = 3u << 30;
     Load(layout);
     Image({});
-    ASSERT_EQ(ftruncate(image.Native(), std::int64_t{3} << 30), 0);  // sparse
+    ASSERT_TRUE(image.SetLength(std::int64_t{3} << 30));  // sparse
     EXPECT_TRUE(kdx::CheckImageSize(loaded, image));
 }
 
@@ -87,7 +88,7 @@ TEST_F(ImageChecks, BlockMustMatchEveryByteAtItsPosition)
         std::int64_t position;
     } cases[] = {{v2, 37664}, {gi, 32928}, {normal, 37664}};
     for (const auto& c : cases) {
-        const auto validate = [this](kdx::File& img) { return kdx::ValidateImage(loaded, img); };
+        const auto validate = [this](kdx::Image& img) { return kdx::ValidateImage(loaded, img); };
         Load(c.layout);
         const Bytes good = WithBlock(40000, c.position, block);
         EXPECT_TRUE(validate(Image(good))) << c.position;
@@ -136,7 +137,7 @@ TEST_F(ImageChecks, UndoDataTakesThePatchBackOutByteForByte)
     ASSERT_TRUE(Apply(patch, Image(original), false).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), patched);
-    ASSERT_TRUE(kdx::OpenReadWrite(image, dir.File("i.bin")));
+    ASSERT_TRUE(image.Open(dir.File("i.bin"), true).ok());
     ASSERT_TRUE(Apply(patch, image, true).Written());
     image.Close();
     EXPECT_EQ(ReadFile(dir.File("i.bin")), original);

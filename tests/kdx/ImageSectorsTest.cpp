@@ -1,6 +1,6 @@
 // The raw sectors of an image file: the whole-image scan across its pieces
 // and the sectors a patch touches, checked and repaired.
-#include "kdx/File.h"
+#include "kdx/Image.h"
 #include "kdx/ImageSectors.h"
 #include "tests/support/RawSectors.h"
 #include "tests/support/TempFiles.h"
@@ -24,6 +24,14 @@ Bytes Cycle(std::size_t sectors)
     const RawKind cycle[] = {RawKind::Mode1, RawKind::Mode2Form1, RawKind::Mode2Form2, RawKind::Audio};
     for (std::size_t lba = 0; lba < sectors; ++lba) kinds.push_back(cycle[lba % 4]);
     return testsupport::RawImage(kinds);
+}
+
+// The sectors of a one-file raw image.
+kdx::SectorLayout LayOut(kdx::Image& image)
+{
+    kdx::SectorLayout layout;
+    EXPECT_EQ(kdx::LayOutSectors(image, layout), kdx::RawVerdict::Raw);
+    return layout;
 }
 
 class Steps final : public kdx::Observer {
@@ -51,10 +59,10 @@ TEST(ImageSectorsTest, WholeImageScanFindsTheSameSectorsAcrossPieces)
     const std::string path = dir.File("raw.bin");
     testsupport::WriteFile(path, image);
     for (const bool fix : {false, true}) {
-        kdx::File file;
-        ASSERT_TRUE(fix ? kdx::OpenReadWrite(file, path) : kdx::OpenReadOnly(file, path));
+        kdx::Image file;
+        ASSERT_TRUE(file.Open(path, fix).ok());
         Steps steps;
-        const kdx::ImageScan scan = kdx::ScanImage(file, fix, steps);
+        const kdx::ImageScan scan = kdx::ScanImage(file, LayOut(file), fix, steps);
         ASSERT_TRUE(scan.ok) << fix;
         EXPECT_EQ(scan.tally.sectors, 2000u);
         EXPECT_EQ(scan.tally.mode1, 500u);
@@ -64,10 +72,10 @@ TEST(ImageSectorsTest, WholeImageScanFindsTheSameSectorsAcrossPieces)
         EXPECT_EQ(scan.tally.fixed, fix ? 10u : 0u);
         EXPECT_EQ(steps.steps, (std::vector<std::int64_t>{448 * kS, 896 * kS, 1344 * kS, 1792 * kS, 2000 * kS}));
     }
-    kdx::File fixed;
-    ASSERT_TRUE(kdx::OpenReadOnly(fixed, path));
+    kdx::Image fixed;
+    ASSERT_TRUE(fixed.Open(path, false).ok());
     kdx::NoObserver quiet;
-    EXPECT_EQ(kdx::ScanImage(fixed, false, quiet).tally.wrong, 0u);
+    EXPECT_EQ(kdx::ScanImage(fixed, LayOut(fixed), false, quiet).tally.wrong, 0u);
 }
 
 // An observer that throws ends the scan at once, its helper thread with it:
@@ -80,16 +88,16 @@ TEST(ImageSectorsTest, AThrowingObserverEndsTheScan)
     const std::string path = dir.File("raw.bin");
     testsupport::WriteFile(path, image);
     {
-        kdx::File file;
-        ASSERT_TRUE(kdx::OpenReadWrite(file, path));
+        kdx::Image file;
+        ASSERT_TRUE(file.Open(path, true).ok());
         Steps steps;
         steps.throwAt = 2;
-        EXPECT_THROW(kdx::ScanImage(file, true, steps), std::runtime_error);
+        EXPECT_THROW(kdx::ScanImage(file, LayOut(file), true, steps), std::runtime_error);
     }
-    kdx::File file;
-    ASSERT_TRUE(kdx::OpenReadOnly(file, path));
+    kdx::Image file;
+    ASSERT_TRUE(file.Open(path, false).ok());
     kdx::NoObserver quiet;
-    const kdx::SectorTally after = kdx::ScanImage(file, false, quiet).tally;
+    const kdx::SectorTally after = kdx::ScanImage(file, LayOut(file), false, quiet).tally;
     EXPECT_EQ(std::vector<std::uint64_t>(after.firstWrong.begin(), after.firstWrong.begin() + after.listed),
               (std::vector<std::uint64_t>{896, 1342, 1998}));
 }
@@ -104,19 +112,20 @@ TEST(ImageSectorsTest, TouchedSectorsInRunsLongerThanOneRead)
     for (const std::uint64_t lba : {1, 2, 449, 450, 897, 898, 997}) mixed[lba * kS + 1000] ^= 0x40;
     testsupport::TempDir dir;
     testsupport::WriteFile(dir.File("mixed.bin"), mixed);
-    kdx::File file;
-    ASSERT_TRUE(kdx::OpenReadOnly(file, dir.File("mixed.bin")));
+    kdx::Image file;
+    ASSERT_TRUE(file.Open(dir.File("mixed.bin"), false).ok());
+    const kdx::SectorLayout layout = LayOut(file);
     kdx::SectorBitmap touched(1000);
-    touched.MarkBytes(2 * kS + 100, 997 * kS);
+    layout.MarkBytes(touched, 2 * kS + 100, 997 * kS);
     ASSERT_EQ(touched.MarkedCount(), 998u);
 
-    kdx::MarkedCheck c = kdx::CheckMarkedSectors(file, touched, false);
+    kdx::MarkedCheck c = kdx::CheckMarkedSectors(file, layout, touched, false);
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.right, 742u);
     EXPECT_EQ(c.wrong, 6u);
     EXPECT_EQ(c.other, 250u);
     EXPECT_EQ(touched.MarkedCount(), 998u);
-    c = kdx::CheckMarkedSectors(file, touched, true);
+    c = kdx::CheckMarkedSectors(file, layout, touched, true);
     EXPECT_EQ(c.wrong, 6u);
     EXPECT_EQ(touched.MarkedCount(), 742u);
     std::vector<std::uint64_t> unmarked;
@@ -129,10 +138,10 @@ TEST(ImageSectorsTest, TouchedSectorsInRunsLongerThanOneRead)
     // Their EDC (bytes 2064-2067) or P parity (from 2076) spoilt: a repair gives the sector back whole.
     for (const std::uint64_t lba : {1, 2, 449, 450, 897, 898, 999}) mode1[lba * kS + (lba % 2 == 0 ? 2065 : 2100)] ^= 0x40;
     testsupport::WriteFile(dir.File("mode1.bin"), mode1);
-    ASSERT_TRUE(kdx::OpenReadWrite(file, dir.File("mode1.bin")));
+    ASSERT_TRUE(file.Open(dir.File("mode1.bin"), true).ok());
     kdx::SectorBitmap all(1000);
-    all.MarkBytes(2 * kS, 998 * kS);
-    const kdx::MarkedRepair repair = kdx::RepairMarkedSectors(file, all);
+    layout.MarkBytes(all, 2 * kS, 998 * kS);
+    const kdx::MarkedRepair repair = kdx::RepairMarkedSectors(file, LayOut(file), all);
     ASSERT_TRUE(repair.ok);
     EXPECT_EQ(repair.updated, 6u);
     ASSERT_TRUE(file.Close());

@@ -3,6 +3,7 @@
 // image pairs, and every refusal with nothing left behind.
 #include "commands/InfoLines.h"
 #include "commands/ResultTexts.h"
+#include "kdx/Image.h"
 #include "kdx/MakePatch.h"
 #include "kdx/PatchOutput.h"
 #include "kdx/RecordReader.h"
@@ -58,9 +59,9 @@ protected:
         const kdx::Patch unit = Load();
         WriteFile(dir.File("target.bin"), image);
         kdx::File patch;
-        kdx::File target;
+        kdx::Image target;
         EXPECT_TRUE(kdx::OpenReadOnly(patch, dir.File("out.kdx")));
-        EXPECT_TRUE(kdx::OpenReadWrite(target, dir.File("target.bin")));
+        EXPECT_TRUE(target.Open(dir.File("target.bin"), true).ok());
         EXPECT_TRUE(kdx::ApplyPatch(unit, patch, target, unit.Writes(undo), steps).Written());
         EXPECT_TRUE(target.Close());
         return ReadFile(dir.File("target.bin"));
@@ -192,8 +193,8 @@ TEST_F(MakePatch, TheBlockComesFromWhereTheImageTypeSaysVersion3)
         EXPECT_TRUE(std::equal(patch.begin() + 60, patch.begin() + 1084, original.begin() + at));
         Load();
         EXPECT_EQ(Load().headerLength, 1084);
-        kdx::File image;
-        ASSERT_TRUE(kdx::OpenReadOnly(image, o.original));
+        kdx::Image image;
+        ASSERT_TRUE(image.Open(o.original, false).ok());
         EXPECT_TRUE(kdx::ValidateImage(Load(), image));
     }
 }

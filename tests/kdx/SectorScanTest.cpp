@@ -1,5 +1,6 @@
 // The whole-image scan of a raw image: the kinds it counts, the wrong
 // sectors it finds and repairs, and the images it refuses as not raw.
+#include "kdx/Image.h"
 #include "kdx/ImageSectors.h"
 #include "kdx/SectorBitmap.h"
 #include "kdx/SectorScan.h"
@@ -18,23 +19,33 @@ namespace {
 
 constexpr std::size_t kS = 2352;
 
-// Scans image, written to a file, checking or fixing it in place; the image
-// is the file's bytes afterwards.
-kdx::ImageScan Scan(Bytes& image, bool fix)
+struct Scanned {
+    RawVerdict verdict = RawVerdict::Raw;
+    kdx::SectorTally tally;
+};
+
+// Scans image, written to a file, checking or fixing it in place when it is
+// raw; the image is the file's bytes afterwards.
+Scanned Scan(Bytes& image, bool fix)
 {
     testsupport::TempDir dir;
     const std::string path = dir.File("image.bin");
     testsupport::WriteFile(path, image);
-    kdx::ImageScan scan;
+    Scanned scanned;
     {
-        kdx::File file;
-        EXPECT_TRUE(fix ? kdx::OpenReadWrite(file, path) : kdx::OpenReadOnly(file, path));
+        kdx::Image file;
+        EXPECT_TRUE(file.Open(path, fix).ok());
+        kdx::SectorLayout layout;
+        scanned.verdict = kdx::LayOutSectors(file, layout);
         kdx::NoObserver quiet;
-        scan = kdx::ScanImage(file, fix, quiet);
+        if (scanned.verdict == RawVerdict::Raw) {
+            const kdx::ImageScan scan = kdx::ScanImage(file, layout, fix, quiet);
+            EXPECT_TRUE(scan.ok);
+            scanned.tally = scan.tally;
+        }
     }
-    EXPECT_TRUE(scan.ok);
     image = testsupport::ReadFile(path);
-    return scan;
+    return scanned;
 }
 
 TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
@@ -52,7 +63,7 @@ TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
     image[11 * kS + 900] ^= 1;  // Form 2 without EDC: nothing to be wrong
     const Bytes before = image;
 
-    const kdx::ImageScan checked = Scan(image, false);
+    const Scanned checked = Scan(image, false);
     EXPECT_EQ(checked.verdict, RawVerdict::Raw);
     const kdx::SectorTally& t = checked.tally;
     EXPECT_EQ(t.sectors, 12u);
@@ -69,7 +80,7 @@ TEST(SectorScanTest, CountsKindsFindsOneBadSectorOfEachKindAndFixesOnlyThose)
 
     EXPECT_EQ(t.fixed, 0u);
 
-    const kdx::ImageScan fixer = Scan(image, true);
+    const Scanned fixer = Scan(image, true);
     EXPECT_EQ(fixer.tally.wrong, 3u);
     EXPECT_EQ(fixer.tally.fixed, 3u);
     EXPECT_EQ(Scan(image, false).tally.wrong, 0u);
@@ -107,7 +118,7 @@ TEST(SectorScanTest, ImagesThatAreNotRaw)
     for (const auto& c : cases) {
         // With fix: an image that is not raw is not touched either.
         Bytes copy = *c.image;
-        const kdx::ImageScan scan = Scan(copy, true);
+        const Scanned scan = Scan(copy, true);
         EXPECT_EQ(scan.verdict, c.verdict) << copy.size();
         EXPECT_EQ(scan.tally.sectors, c.scanned) << copy.size();
         EXPECT_EQ(copy, *c.image);
@@ -123,13 +134,17 @@ TEST(SectorScanTest, ImagesThatAreNotRaw)
 
 TEST(SectorBitmapTest, MarksTheSectorsThatRecordsTouch)
 {
+    kdx::SectorLayout layout;
+    layout.tracks.push_back({});
+    layout.tracks[0].sectors = layout.sectors = 200;
     kdx::SectorBitmap touched(200);
-    touched.MarkBytes(2351, 2);             // the last byte of LBA 0 and the first of LBA 1
-    touched.MarkBytes(64 * kS + 10, 255);   // inside LBA 64
-    touched.MarkBytes(130 * kS, 0);         // nothing
-    touched.MarkBytes(140 * kS + 2000, 352);  // up to the last byte of LBA 140
-    touched.MarkBytes(199 * kS + 2000, 1000);  // past the end: LBA 199 only
-    touched.MarkBytes(500 * kS, 10);        // wholly past the end
+    layout.MarkBytes(touched, 2351, 2);             // the last byte of LBA 0 and the first of LBA 1
+    layout.MarkBytes(touched, 64 * kS + 10, 255);   // inside LBA 64
+    layout.MarkBytes(touched, 130 * kS, 0);         // nothing
+    layout.MarkBytes(touched, 140 * kS + 2000, 352);  // up to the last byte of LBA 140
+    layout.MarkBytes(touched, 199 * kS + 2000, 1000);  // past the end: LBA 199 only
+    layout.MarkBytes(touched, 500 * kS, 10);        // wholly past the end
+    layout.MarkBytes(touched, -10, 20);             // before the start: nothing
     std::vector<std::uint64_t> marked;
     for (std::uint64_t lba = touched.NextMarked(0); lba < touched.SectorCount(); lba = touched.NextMarked(lba + 1))
         marked.push_back(lba);

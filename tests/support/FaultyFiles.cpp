@@ -159,6 +159,18 @@ int FaultyFiles::Remove(const std::string& path)
     return inner_.Remove(path);
 }
 
+int FaultyFiles::Inspect(const std::string& path, kdx::FileFacts& facts)
+{
+    if (const int error = Check({FileOp::Inspect, path}); error != 0) return error;
+    return inner_.Inspect(path, facts);
+}
+
+int FaultyFiles::InspectOpen(Handle handle, kdx::FileFacts& facts)
+{
+    if (const int error = Check({FileOp::Inspect, PathOf(handle)}); error != 0) return error;
+    return inner_.InspectOpen(handle, facts);
+}
+
 bool FaultyFiles::SameFile(const std::string& a, const std::string& b) { return inner_.SameFile(a, b); }
 
 int FaultyFiles::SyncFolderOf(const std::string& path)

@@ -17,7 +17,7 @@ namespace testsupport {
 
 enum class FileOp {
     Open, Create, Close, Read, Write, Sync, Length, Reserve, SetLength, Map, FlushMap, Unmap, Rename, Remove,
-    SyncFolder
+    SyncFolder, Inspect  // Inspect: by name or of an open file
 };
 
 // Which files a fault concerns.
@@ -68,6 +68,8 @@ public:
     int Unmap(std::uint8_t* data, std::int64_t length) override;
     int Rename(const std::string& from, const std::string& to) override;
     int Remove(const std::string& path) override;
+    int Inspect(const std::string& path, kdx::FileFacts& facts) override;
+    int InspectOpen(Handle handle, kdx::FileFacts& facts) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     int SyncFolderOf(const std::string& path) override;
 

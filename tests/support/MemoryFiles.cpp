@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace testsupport {
 
@@ -294,6 +295,41 @@ int MemoryFiles::Remove(const std::string& path)
     if (named == names_.end()) return ENOENT;
     record_.push_back({FileChange::Kind::Remove, named->second, path});
     names_.erase(named);
+    return 0;
+}
+
+int MemoryFiles::Inspect(const std::string& path, kdx::FileFacts& facts)
+{
+    // Names are plain here (no links): only "." and ".." parts and doubled slashes are undone.
+    std::u8string normal = std::filesystem::path(path).lexically_normal().generic_u8string();
+    if (normal.size() > 1 && normal.back() == u8'/') normal.pop_back();
+    const std::string name(normal.begin(), normal.end());
+    facts = {};
+    facts.path = name;
+    facts.volume = 1;
+    if (folders_.count(name) != 0) {
+        facts.kind = kdx::FileFacts::Kind::Folder;
+        return 0;
+    }
+    const auto named = names_.find(name);
+    if (named == names_.end()) return ENOENT;
+    facts.kind = kdx::FileFacts::Kind::File;
+    facts.index = static_cast<std::uint64_t>(named->second);
+    facts.links = 1;
+    facts.length = static_cast<std::int64_t>(Get(name)->size());
+    return 0;
+}
+
+int MemoryFiles::InspectOpen(Handle handle, kdx::FileFacts& facts)
+{
+    const OpenFile* open = Find(handle);
+    if (open == nullptr) return EBADF;
+    facts = {};
+    facts.kind = kdx::FileFacts::Kind::File;
+    facts.volume = 1;
+    facts.index = static_cast<std::uint64_t>(open->file);
+    facts.links = 1;
+    facts.length = static_cast<std::int64_t>(contents_[open->file].size());
     return 0;
 }
 

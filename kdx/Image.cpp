@@ -106,6 +106,13 @@ bool Image::Includes(const std::string& path) const
     return std::any_of(parts_.begin(), parts_.end(), [&](const Part& part) { return SameFile(path, part.path, *files_); });
 }
 
+bool Image::NotOpen()
+{
+    lastError_ = EBADF;
+    errorPath_ = path_;
+    return false;
+}
+
 bool Image::Fail(const Part& part)
 {
     lastError_ = part.file.LastError();
@@ -127,6 +134,10 @@ std::int64_t Image::EndOf(std::size_t i) const { return i + 1 < parts_.size() ? 
 
 std::int64_t Image::Length()
 {
+    if (parts_.empty()) {
+        NotOpen();
+        return -1;
+    }
     Part& last = parts_.back();
     const std::int64_t length = last.file.Length();
     if (length < 0) {
@@ -138,7 +149,7 @@ std::int64_t Image::Length()
 
 std::int64_t Image::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 {
-    if (position < 0) return -1;
+    if (position < 0 || (parts_.empty() && NotOpen())) return -1;
     auto* p = static_cast<std::uint8_t*>(buffer);
     std::int64_t done = 0;
     for (std::size_t i = PartAt(position); done < n && i < parts_.size(); ++i) {
@@ -158,6 +169,7 @@ std::int64_t Image::ReadAt(std::int64_t position, void* buffer, std::int64_t n)
 
 bool Image::WriteAt(std::int64_t position, const void* buffer, std::int64_t n)
 {
+    if (parts_.empty()) return NotOpen();
     const auto* p = static_cast<const std::uint8_t*>(buffer);
     std::int64_t done = 0;
     for (std::size_t i = PartAt(position); done < n; ++i) {
@@ -189,6 +201,10 @@ bool Image::IsSparse() const
 int Image::Reserve(std::int64_t offset, std::int64_t length)
 {
     if (length <= 0) return 0;
+    if (parts_.empty()) {
+        NotOpen();
+        return EBADF;
+    }
     const std::int64_t end = offset + length;
     for (std::size_t i = PartAt(offset); i < parts_.size(); ++i) {
         Part& part = parts_[i];
@@ -206,6 +222,7 @@ int Image::Reserve(std::int64_t offset, std::int64_t length)
 
 bool Image::SetLength(std::int64_t length)
 {
+    if (parts_.empty()) return NotOpen();
     Part& last = parts_.back();
     if (length < last.offset) {
         lastError_ = EINVAL;

@@ -95,6 +95,8 @@ private:
     ImageOpenResult OpenFile(const std::string& path, bool writable, File& probe);
     ImageOpenResult OpenTracks(const std::string& path, bool writable);
     bool Fail(const Part& part);
+    // Every call on an image that is not open fails with EBADF.
+    bool NotOpen();
     // The part that holds byte position (the last one past the end).
     std::size_t PartAt(std::int64_t position) const;
     std::int64_t EndOf(std::size_t i) const;

@@ -60,14 +60,15 @@ ImageKind ClassifyImage(std::string_view head)
 {
     if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') || (head[0] == '\xFE' && head[1] == '\xFF')))
         return ImageKind::Text;
+    // How a sheet opens tells it: a control byte on a later line is for the
+    // reader to refuse, with its line, rather than a reason to patch the sheet.
+    if (OpensLikeSheet(head)) return ImageKind::CueSheet;
     bool lines = false;
     for (const char c : head) {
         const auto b = static_cast<unsigned char>(c);
         if ((b < 0x20 && !TextControl(b)) || b == 0x7F) return ImageKind::Other;
         lines = lines || b == '\n' || b == '\r';
     }
-    if (head.empty()) return ImageKind::Other;
-    if (OpensLikeSheet(head)) return ImageKind::CueSheet;
     return lines ? ImageKind::Text : ImageKind::Other;
 }
 

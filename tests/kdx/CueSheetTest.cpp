@@ -264,9 +264,12 @@ TEST(CueSheetTest, TellsSheetsFromOtherTextAndImages)
         {"\xC9\xCD\xBB ANSI art\x1B[0m\r\n\x1A", kdx::ImageKind::Text},
         {"", kdx::ImageKind::Other},
         {"one line, no end", kdx::ImageKind::Other},
-        {std::string("FILE a.bin BINARY\n\0", 19), kdx::ImageKind::Other},
+        // A control byte after a sheet's opening is the reader's to refuse: such a sheet is never patched.
+        {std::string("FILE a.bin BINARY\n\0", 19), kdx::ImageKind::CueSheet},
+        {"FILE a.bin BINARY\n\x7F", kdx::ImageKind::CueSheet},
+        {std::string("REM \0\nFILE a.bin BINARY\n", 24), kdx::ImageKind::CueSheet},
         {std::string("\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\0", 12), kdx::ImageKind::Other},
-        {"FILE a.bin BINARY\n\x7F", kdx::ImageKind::Other},
+        {std::string("\0FILE a.bin BINARY\n", 19), kdx::ImageKind::Other},
     };
     for (const auto& c : cases) EXPECT_EQ(kdx::ClassifyImage(c.head), c.kind) << c.head;
 }

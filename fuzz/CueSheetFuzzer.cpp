@@ -8,11 +8,15 @@
 // is absolute, holds a colon or climbs, has its tracks numbered one after
 // another in the order of their files, every file with a track; and its
 // layout fails exactly where the lengths say so, otherwise covers the range
-// with its tracks in order, without gap or overlap, each inside its file.
+// with its tracks in order, without gap or overlap, each inside its file;
+// merged into one file, its sheet reads back as the same tracks, and is
+// refused exactly where an INDEX of a file before the last lies past that
+// file's end or a time would pass 999:59:74.
 #include "fuzz/FuzzFiles.h"
 
 #include "commands/CueTexts.h"
 #include "kdx/CueImage.h"
+#include "kdx/CueMerge.h"
 #include "kdx/CueNames.h"
 #include "kdx/CueSheet.h"
 #include "kdx/ImageKind.h"
@@ -90,7 +94,56 @@ std::vector<std::int64_t> FittingLengths(const kdx::CueSheet& sheet, std::vector
     return lengths;
 }
 
-void CheckLayout(const kdx::CueSheet& sheet, std::uint8_t control)
+bool Is(std::string_view word, const char* upper)
+{
+    std::string text(word);
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text == upper;
+}
+
+void CheckMerge(std::string_view text, kdx::CueImage image)
+{
+    image.sheet = std::string(text);
+    std::vector<std::int64_t> latest(image.files.size(), 0);  // each file's latest INDEX time
+    std::vector<std::int64_t> sectors(image.files.size(), 0);
+    for (const kdx::CueImageTrack& t : image.tracks) sectors[t.file] += t.sectors;
+    int file = -1;
+    kdx::ForEachCueLine(text, [&](std::string_view line) {
+        const std::string_view word = kdx::TakeCueWord(line);
+        if (Is(word, "FILE")) ++file;
+        if (Is(word, "INDEX")) {
+            kdx::TakeCueWord(line);
+            const std::int64_t time = kdx::CueTime(kdx::TakeCueWord(line)).value_or(-1);
+            Require(time >= 0, "an accepted INDEX has no time");
+            latest[static_cast<std::size_t>(file)] = std::max(latest[static_cast<std::size_t>(file)], time);
+        }
+        return true;
+    });
+    // A time is written with three digits of minutes at most: 999:59:74.
+    constexpr std::int64_t kLatestTime = (999 * 60 + 59) * 75 + 74;
+    bool mergeable = true;
+    std::int64_t start = 0;
+    for (std::size_t f = 0; f < image.files.size(); start += sectors[f], ++f)
+        mergeable = mergeable && (f + 1 == image.files.size() || latest[f] <= sectors[f]) && start + latest[f] <= kLatestTime;
+    const std::optional<std::string> merged = kdx::MergedCueSheet(image, "m.bin");
+    Require(merged.has_value() == mergeable, "a merge was refused, or one that cannot keep the tracks was written");
+    if (!merged) return;
+    const kdx::CueSheetResult read = kdx::ReadCueSheet(*merged);
+    Require(read.ok() && read.sheet.files.size() == 1 && read.sheet.files[0].name == "m.bin",
+            "the merged sheet does not read as one file");
+    const kdx::CueImageResult laid = kdx::LayOutCueImage(read.sheet, {{"m.bin", "", 0, image.length, {}}});
+    Require(laid.ok() && laid.image.tracks.size() == image.tracks.size(), "the merged sheet does not lay out the tracks");
+    for (std::size_t i = 0; i < image.tracks.size(); ++i) {
+        const kdx::CueImageTrack& a = image.tracks[i];
+        const kdx::CueImageTrack& b = laid.image.tracks[i];
+        Require(a.number == b.number && a.mode == b.mode && a.firstSector == b.firstSector && a.sectors == b.sectors &&
+                    a.offset == b.offset,
+                "a track moved in the merged sheet");
+    }
+}
+
+void CheckLayout(std::string_view text, const kdx::CueSheet& sheet, std::uint8_t control)
 {
     std::vector<std::int64_t> lastSize;
     std::vector<std::int64_t> lengths = FittingLengths(sheet, lastSize);
@@ -137,6 +190,7 @@ void CheckLayout(const kdx::CueSheet& sheet, std::uint8_t control)
         sector += track.sectors;
     }
     Require(at == image.length, "the tracks do not cover the range");
+    CheckMerge(text, image);
 }
 
 }  // namespace
@@ -155,6 +209,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(kind == kdx::ImageKind::CueSheet, "an accepted sheet is not told as a sheet");
     CheckSheet(read.sheet);
-    CheckLayout(read.sheet, data[0]);
+    CheckLayout(text, read.sheet, data[0]);
     return 0;
 }

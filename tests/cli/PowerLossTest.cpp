@@ -183,3 +183,42 @@ TEST(PowerLoss, MakeLeavesTheOldPatchOrTheWholeNewOne)
 }
 
 }  // namespace
+
+// apply --backup through a cue sheet: every track file untouched until the
+// backup is durable; from any state the backup puts every track file back
+// and the apply again finishes it; the sheet is never written.
+TEST(PowerLoss, ApplyWithABackupThroughACueSheet)
+{
+    const std::vector<std::string> tracks = {"/d/Game (Track 1).bin", "/d/Game (Track 2).bin", "/d/Game (Track 3).bin"};
+    const std::string sheet = "/d/Game.cue";
+    const Bytes sheetText = Text("FILE \"Game (Track 1).bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+                                 "FILE \"Game (Track 2).bin\" BINARY\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                                 "FILE \"Game (Track 3).bin\" BINARY\r\n  TRACK 03 AUDIO\r\n    INDEX 01 00:00:00\r\n");
+    const std::size_t lengths[] = {4 * 2352, 2 * 2352, 3 * 2352};
+    const Scattered s = ScatteredPatch(9 * 2352, 1700);
+    FileTree start = {{sheet, sheetText}, {kPatch, BuildPatch(s.layout)}};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < tracks.size(); at += lengths[i], ++i)
+        start[tracks[i]] = Bytes(s.original.begin() + static_cast<std::ptrdiff_t>(at),
+                                 s.original.begin() + static_cast<std::ptrdiff_t>(at + lengths[i]));
+    const auto range = [&](const FileTree& files) {
+        Bytes merged;
+        for (const std::string& t : tracks) merged.insert(merged.end(), files.at(t).begin(), files.at(t).end());
+        return merged;
+    };
+    const CrashCount count = EveryState(
+        start, {"apply", "-q", "--backup", kBackup, kPatch, sheet}, {}, [&](const FileTree& state, std::size_t point) {
+            EXPECT_TRUE(state.at(sheet) == sheetText) << point;
+            for (std::size_t i = 0; i < tracks.size(); ++i) ASSERT_EQ(state.at(tracks[i]).size(), lengths[i]) << point;
+            if (state.count(kBackup) == 0) {
+                EXPECT_TRUE(range(state) == s.original) << "written before its backup was durable, point " << point;
+                return;
+            }
+            MemoryFiles files(state);
+            EXPECT_EQ(RunCli({"apply", "-q", kBackup, sheet}, files).status, 0) << point;
+            EXPECT_TRUE(range(files.Files()) == s.original) << "the backup did not put the track files back, point " << point;
+            EXPECT_EQ(RunCli({"apply", "-q", kPatch, sheet}, files).status, 0) << point;
+            EXPECT_TRUE(range(files.Files()) == s.patched) << point;
+        });
+    EXPECT_GT(count.tried, 8u);
+}

@@ -2,6 +2,7 @@
 #include "tests/commands/CommandFixture.h"
 #include "commands/Messages.h"
 #include "commands/ResultTexts.h"
+#include "tests/support/CueDump.h"
 #include "tests/support/SmallDisk.h"
 
 #include <sys/stat.h>
@@ -281,6 +282,54 @@ TEST_F(ApplyCommand, UnexpectedErrorsReleaseEverything)
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes.back().caption, platform::kTitle);
     EXPECT_EQ(ui.boxes.back().text, "boom.");
+    ExpectIdle();
+}
+
+
+// A cue sheet in the image edit is the image: its track files as one range,
+// whose whole length the size question compares with the patch's.
+TEST_F(ApplyCommand, ACueSheetIsTheImageAndTheSizeQuestionWeighsTheWholeRange)
+{
+    const CueDump dump = GameDump();
+    dump.Write(dir.Path().string());
+    const std::string sheet = dump.SheetIn(dir.Path().string());
+    const Bytes merged = dump.Merged();
+    const Bytes block(merged.begin() + 37664, merged.begin() + 37664 + 1024);
+    const struct {
+        std::uint32_t size;
+        std::deque<ModalResult> answers;
+        std::vector<std::string> boxes;
+        bool written;
+    } cases[] = {
+        {static_cast<std::uint32_t>(merged.size()), {}, {text::kSuccess}, true},
+        {static_cast<std::uint32_t>(dump.files[0].bytes.size()), {ModalResult::mrNo}, {text::kSizeQuestion}, false},
+    };
+    for (const auto& c : cases) {
+        patchPath = Patch(V2(c.size, block));
+        ASSERT_EQ(Load(patchPath), Outcome::Completed);
+        edtImage.SetText(sheet);
+        ui.boxes.clear();
+        ui.answers = c.answers;
+        EXPECT_EQ(ApplyClick(), c.written ? Outcome::Completed : Outcome::Aborted);
+        EXPECT_EQ(BoxTexts(), c.boxes);
+        Bytes expected = merged;
+        if (c.written) expected[5] = 0xEE;
+        EXPECT_TRUE(dump.Read(dir.Path().string()) == expected) << c.size;
+        EXPECT_EQ(ReadFile(sheet), Text(dump.sheet));
+        dump.Write(dir.Path().string());
+        ExpectReset();
+        ExpectIdle();
+    }
+    // A sheet that is refused is refused as an image that cannot be opened: nothing reset, nothing open.
+    WriteFile(dir.File("bad.cue"), Text("FILE \"gone.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"));
+    ASSERT_EQ(Load(patchPath), Outcome::Completed);
+    edtImage.SetText(dir.File("bad.cue"));
+    ui.boxes.clear();
+    EXPECT_EQ(ApplyClick(), Outcome::Aborted);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cue sheet line 1: the track file " +
+                                                   std::filesystem::path(dir.File("gone.bin")).make_preferred().string() +
+                                                   " does not exist."});
+    EXPECT_EQ(edtImage.Text(), dir.File("bad.cue"));
     ExpectIdle();
 }
 

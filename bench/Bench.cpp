@@ -46,6 +46,39 @@ void Reset(const Row& row)
     if (!row.output.empty()) fs::remove(row.output);
     if (!row.image.empty() && !row.startFrom.empty())
         fs::copy_file(row.startFrom, row.image, fs::copy_options::overwrite_existing);
+    for (std::size_t i = 0; i < row.parts.size(); ++i)
+        fs::copy_file(row.partsFrom[i], row.parts[i], fs::copy_options::overwrite_existing);
+}
+
+// W1 as three track files of whole 2352-byte sectors behind a cue sheet,
+// padded with zeros to the next whole sector: the files to reset them to,
+// and the digest of the patched range.
+void WriteSplit(WorkloadFiles& f, const Bytes& base, const Bytes& after)
+{
+    constexpr std::size_t kSector = 2352;
+    const std::size_t sectors = (base.size() + kSector - 1) / kSector;
+    const Bytes padding(sectors * kSector - base.size(), 0);
+    Digest digest;
+    digest.Add(after.data(), after.size());
+    digest.Add(padding.data(), padding.size());
+    f.splitPatchedDigest = digest.Value();
+    std::string sheet;
+    std::size_t at = 0;
+    for (int track = 1; track <= 3; ++track) {
+        const std::size_t n = (track < 3 ? sectors / 3 : sectors - 2 * (sectors / 3)) * kSector;
+        const std::string name = "W1 (Track " + std::to_string(track) + ").bin";
+        Bytes part(base.begin() + static_cast<std::ptrdiff_t>(at),
+                   base.begin() + static_cast<std::ptrdiff_t>(std::min(at + n, base.size())));
+        part.resize(n, 0);
+        f.splitBase.push_back(f.dir + "/base-" + name);
+        f.splitParts.push_back(f.dir + "/" + name);
+        WriteWhole(f.splitBase.back(), part);
+        sheet += "FILE \"" + name + "\" BINARY\r\n  TRACK 0" + std::to_string(track) +
+                 (track == 1 ? " MODE1/2352" : " AUDIO") + "\r\n    INDEX 01 00:00:00\r\n";
+        at += n;
+    }
+    f.splitSheet = f.dir + "/W1.cue";
+    WriteWhole(f.splitSheet, Bytes(sheet.begin(), sheet.end()));
 }
 
 double PumpShare(const RunResult& r)
@@ -81,6 +114,11 @@ void CheckedRun(const Options& o, Row& row, const std::string& scratch)
         row.failure = "exit status " + std::to_string(r.status) + ": " + FirstLine(r.err + r.out);
         return;
     }
+    if (!row.parts.empty()) {
+        row.correct = DigestOfFiles(row.parts) == row.expect;
+        if (!row.correct) row.failure = "the track files differ from the expected image";
+        return;
+    }
     std::string result = row.output.empty() ? row.image : row.output;
     if (!row.checkPatch.empty()) {
         // A made patch is right when it turns the old image into the new one.
@@ -99,6 +137,7 @@ void TimedRun(Row& row, const std::string& scratch, std::vector<double>& shares)
 {
     if (!row.output.empty()) fs::remove(row.output);
     if (!row.image.empty()) SyncFile(row.image);
+    for (const std::string& part : row.parts) SyncFile(part);
     const RunResult r = RunProcess(row.argv, scratch);
     if (r.status != 0) {
         row.failure = "a timed run failed: " + FirstLine(r.err);
@@ -127,6 +166,7 @@ WorkloadResult RunWorkload(const Options& o, const Workload& w, const Bytes& bas
         ApplyInMemory(w, after);
         f.patchedDigest = DigestOf(after);
         WriteWhole(f.patched, after);
+        if (w.name == "W1") WriteSplit(f, base, after);
     }
     std::vector<Layout> layouts{Layout::V3, Layout::V3Undo};
     if (w.name == "W1") layouts = {Layout::V1, Layout::V2, Layout::V3, Layout::V3Undo};
@@ -157,6 +197,9 @@ WorkloadResult RunWorkload(const Options& o, const Workload& w, const Bytes& bas
     }
     fs::remove(f.image);
     fs::remove(f.patched);
+    for (const std::vector<std::string>* files : {&f.splitParts, &f.splitBase})
+        for (const std::string& file : *files) fs::remove(file);
+    if (!f.splitSheet.empty()) fs::remove(f.splitSheet);
     for (const char* ext : {".xd3", ".bsdiff"}) fs::remove(f.dir + "/" + w.name + ext);
     return result;
 }

@@ -47,6 +47,8 @@ struct Row {
     std::vector<std::string> argv;
     std::string image;        // the image it changes in place (reset before the checked run)
     std::string startFrom;    // the file that image is reset to
+    std::vector<std::string> parts;      // or the track files of an image behind a cue sheet
+    std::vector<std::string> partsFrom;  // the files they are reset to
     std::string output;       // or the new file it writes
     std::uint64_t expect = 0; // the digest the image or the output must have afterwards
     std::string checkPatch;   // for make: the patch it writes, applied to a copy to check it

@@ -102,6 +102,20 @@ void AddApplyRows(const Options& o, const WorkloadResult& w, const WorkloadFiles
     if (undo) window.argv.push_back("--undo");
     rows.push_back(window);
 
+    // The same patch through a cue sheet, the image split into three track files.
+    if (!f.splitSheet.empty() && p.layout == Layout::V3 && !undo) {
+        Row split = row("mendrix-cli apply, three track files (cue)");
+        split.mendrix = true;
+        split.versus = Versus::Mendrix;
+        split.argv = CliApply(o, p.path, f.splitSheet, false);
+        split.image.clear();
+        split.startFrom.clear();
+        split.parts = f.splitParts;
+        split.partsFrom = f.splitBase;
+        split.expect = f.splitPatchedDigest;
+        rows.push_back(split);
+    }
+
     if (!o.beforeApply.empty() && p.layout == Layout::V3 && !undo) {
         Row before = row("before: " + fs::path(o.beforeApply).filename().string() + " apply");
         before.mendrix = true;

@@ -15,6 +15,10 @@ struct WorkloadFiles {
     std::string dir, base, image, patched;
     std::uint64_t baseDigest = 0, patchedDigest = 0;
     std::int64_t size = 0;
+    // W1 also as three track files behind a cue sheet (the image padded to whole sectors).
+    std::string splitSheet;
+    std::vector<std::string> splitParts, splitBase;
+    std::uint64_t splitPatchedDigest = 0;
 };
 
 // Progress on standard error, with the seconds since the start.

@@ -64,7 +64,7 @@ std::string RatioText(const WorkloadResult& w, const Row& row)
     if (row.floor) return "floor";
     const double r = Ratio(w, row);
     if (r <= 0) return "-";
-    if (row.versus == Versus::Mendrix) return Format("%.1fx MENDRIX", r);
+    if (row.versus == Versus::Mendrix) return Format(row.mendrix ? "%.2fx MENDRIX" : "%.1fx MENDRIX", r);
     return Format("%.2fx", r);
 }
 
@@ -152,6 +152,8 @@ std::vector<Target> JudgeTargets(const std::vector<WorkloadResult>& results)
             judge("W1 at least 10x faster than xdelta3 -d", &w, Find(w, apply, false, "peer: xdelta3 -d"), 10, false,
                   "%.1fx");
             judge("W1 make within 2x of reading both images", &w, Find(w, w.name + " make", false), 2, true, "%.2fx");
+            judge("W1 through a cue sheet (three track files) within 1.1x of one file", &w,
+                  Find(w, apply, false, "mendrix-cli apply, three track files (cue)"), 1.1, true, "%.2fx");
         }
         if (w.name == "W3") {
             const Row* window = Find(w, apply, false, "window path (btnApplyClick)");

@@ -106,12 +106,13 @@ std::uint64_t DigestOf(const Bytes& bytes)
     return d.Value();
 }
 
-std::uint64_t DigestOfFile(const std::string& path)
+namespace {
+
+bool AddFile(Digest& d, const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) return false;
     Bytes buffer(std::size_t{4} << 20);
-    Digest d;
     for (;;) {
         std::size_t filled = 0;
         while (filled < buffer.size()) {
@@ -123,6 +124,18 @@ std::uint64_t DigestOfFile(const std::string& path)
         if (filled < buffer.size()) break;
     }
     ::close(fd);
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t DigestOfFile(const std::string& path) { return DigestOfFiles({path}); }
+
+std::uint64_t DigestOfFiles(const std::vector<std::string>& paths)
+{
+    Digest d;
+    for (const std::string& path : paths)
+        if (!AddFile(d, path)) return 0;
     return d.Value();
 }
 

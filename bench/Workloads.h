@@ -72,5 +72,8 @@ private:
 std::uint64_t DigestOf(const Bytes& bytes);
 // The digest of a whole file, or 0 when it cannot be read.
 std::uint64_t DigestOfFile(const std::string& path);
+// The digest of files one after another (each but the last a multiple of 8
+// bytes long), or 0 when one cannot be read.
+std::uint64_t DigestOfFiles(const std::vector<std::string>& paths);
 
 }  // namespace bench

@@ -71,7 +71,9 @@ TEST(CliMerge, RefusesWhatItMustNotReplace)
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Said said = RunCli(args, files);
         EXPECT_EQ(said.status, c.err.empty() ? 0 : 1) << c.what;
-        if (!c.err.empty()) EXPECT_EQ(said.err, c.err) << c.what;
+        if (!c.err.empty()) {
+            EXPECT_EQ(said.err, c.err) << c.what;
+        }
         EXPECT_TRUE(files.Get("/o/old.bin") == (c.replaced ? dump.Merged() : old)) << c.what;
         for (const auto& [path, bytes] : dump.Tree(kDir)) EXPECT_TRUE(files.Get(path) == bytes) << c.what << ": " << path;
         EXPECT_EQ(files.Files().size(), tree.size() + (c.replaced ? 1u : 0u)) << c.what << ": no other file, no temporary";
@@ -108,7 +110,9 @@ TEST(CliMerge, TheSectorsBeforeAFilesFirstIndexStayWithItsTrack)
         laid.image.sheet = c.sheet;
         const std::optional<std::string> merged = kdx::MergedCueSheet(laid.image, "m.bin");
         EXPECT_EQ(merged.has_value(), c.merged != nullptr) << c.sheet;
-        if (merged && c.merged) EXPECT_EQ(*merged, c.merged);
+        if (merged && c.merged) {
+            EXPECT_EQ(*merged, c.merged);
+        }
     }
     EXPECT_EQ(kdx::SheetBeside("/o/Game (Europe).bin"), "/o/Game (Europe).cue");
     EXPECT_EQ(kdx::SheetBeside("/o.d/image"), "/o.d/image.cue");

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace testsupport;
 
 namespace {
@@ -168,8 +170,9 @@ TEST(CueApplyTest, AFailureInTheSecondTrackFileNamesItAndKeepsEveryLength)
         kdxtest::Steps steps;
         const kdx::ApplyResult r = kdx::ApplyPatch(loaded, patch, image, loaded.Writes(false), steps);
         image.Close();
-        EXPECT_EQ(kdxtest::Boxes(r), std::vector<std::string>{"Can't write to the image file (" + track2 +
-                                                              ": Input/output error). This operation has been cancelled."})
+        EXPECT_EQ(kdxtest::Boxes(r), std::vector<std::string>{"Can't write to the image file (" + track2 + ": " +
+                                                              kdx::SystemErrorText(EIO) +
+                                                              "). This operation has been cancelled."})
             << static_cast<int>(c.op);
         for (std::size_t i = 0; i < dump.files.size(); ++i)
             EXPECT_EQ(memory.Get(dump.FileIn(kDir, i))->size(), dump.files[i].bytes.size()) << static_cast<int>(c.op);

@@ -2,13 +2,13 @@
 # (a Wine start per test case would cost minutes). Suites that need POSIX
 # processes, resource limits, permissions or mounts stay on Linux.
 add_library(mendrix_testsupport STATIC support/PatchBuilder.cpp support/TempFiles.cpp support/RunProgram_win32.cpp
-  support/RawSectors.cpp support/FaultyFiles.cpp support/MemoryFiles.cpp support/CrashStates.cpp)
+  support/RawSectors.cpp support/FaultyFiles.cpp support/MemoryFiles.cpp support/CrashStates.cpp support/CueDump.cpp)
 target_include_directories(mendrix_testsupport PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendrix_platform)
 
 add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp kdx/CdSectorTest.cpp
   kdx/SectorScanTest.cpp kdx/ImageSectorsTest.cpp kdx/PatchWriterTest.cpp kdx/CueSheetTest.cpp kdx/CueImageTest.cpp
-  windows/FileLayerTest.cpp)
+  kdx/ImageTest.cpp kdx/CueApplyTest.cpp windows/FileLayerTest.cpp)
 target_link_libraries(kdx_tests PRIVATE mendrix_kdx mendrix_texts mendrix_testsupport GTest::gtest_main)
 
 add_executable(command_tests commands/LoadPatchTest.cpp commands/InfoLinesTest.cpp)

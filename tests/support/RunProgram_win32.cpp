@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace testsupport {
 namespace {
 
@@ -56,8 +58,17 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
     startup.hStdError = Inherited(err, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     RunResult result;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process) != 0) {
+    // Wine on a loaded machine now and then fails to start a process at the
+    // first try; a program that never starts is reported in err.
+    BOOL started = FALSE;
+    DWORD startError = 0;
+    for (int attempt = 0; attempt < 5 && started == FALSE; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                 &process);
+        if (started == FALSE) startError = GetLastError();
+    }
+    if (started != FALSE) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
@@ -71,6 +82,7 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
     const Bytes o = ReadFile(out), e = ReadFile(err);
     result.out.assign(o.begin(), o.end());
     result.err.assign(e.begin(), e.end());
+    if (started == FALSE) result.err += "the program could not be started (error " + std::to_string(startError) + ")";
     return result;
 }
 

@@ -22,12 +22,10 @@ inline Said RunCli(const std::vector<std::string>& args, kdx::FileSystem& files)
 {
     std::vector<std::string> all = {"mendrix-cli"};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     Said said;
-    said.status = cli::Main(static_cast<int>(argv.size()), argv.data(), files);
+    said.status = cli::Run(all, files);
     said.out = ::testing::internal::GetCapturedStdout();
     said.err = ::testing::internal::GetCapturedStderr();
     return said;

@@ -18,9 +18,9 @@ using clitest::Said;
 
 namespace {
 
-const std::string kImage = "/d/img.bin";
-const std::string kPatch = "/d/p.kdx";
-const std::string kBackup = "/d/back.kdx";
+const std::string kImage = "d/img.bin";
+const std::string kPatch = "d/p.kdx";
+const std::string kBackup = "d/back.kdx";
 
 // Runs the command on the files and hands check every state a power loss may
 // leave; then checks that after its success only the result is left.
@@ -141,7 +141,7 @@ TEST(PowerLoss, SectorsFixLeavesRightSectorsAloneAndCanBeRunAgain)
     // What a fix gives: the changed data stays, its EDC/ECC made right.
     Bytes fixed = wrong;
     for (const std::size_t lba : {1, 3, 4}) kdx::RepairSector(kdx::SectorBytes(fixed.data() + lba * kS, kS));
-    const std::string disc = "/d/disc.bin";
+    const std::string disc = "d/disc.bin";
     EveryState({{disc, wrong}}, {"sectors", "--fix", "--yes", "-q", disc}, {}, [&](const FileTree& state, std::size_t point) {
         const Bytes& image = state.at(disc);
         ASSERT_EQ(image.size(), wrong.size()) << point;
@@ -159,23 +159,23 @@ TEST(PowerLoss, SectorsFixLeavesRightSectorsAloneAndCanBeRunAgain)
 TEST(PowerLoss, MakeLeavesTheOldPatchOrTheWholeNewOne)
 {
     const Scattered s = ScatteredPatch(6 * 4096, 700);
-    const std::string out = "/d/out.kdx";
+    const std::string out = "d/out.kdx";
     const Bytes old = Text("an older patch");
     for (const bool hadOne : {true, false}) {
-        FileTree start = {{"/d/a.bin", s.original}, {"/d/b.bin", s.patched}};
+        FileTree start = {{"d/a.bin", s.original}, {"d/b.bin", s.patched}};
         if (hadOne) start[out] = old;
         bool sawNew = false;
-        EveryState(start, {"make", "-q", "/d/a.bin", "/d/b.bin", "-o", out}, {}, [&](const FileTree& state, std::size_t point) {
+        EveryState(start, {"make", "-q", "d/a.bin", "d/b.bin", "-o", out}, {}, [&](const FileTree& state, std::size_t point) {
             if (state.count(out) == 0) {
                 EXPECT_FALSE(hadOne) << point;
                 return;
             }
             if (state.at(out) == old) return;
             MemoryFiles files(state);
-            files.Put("/d/c.bin", s.original);
-            const Said applied = RunCli({"apply", "-q", out, "/d/c.bin"}, files);
+            files.Put("d/c.bin", s.original);
+            const Said applied = RunCli({"apply", "-q", out, "d/c.bin"}, files);
             EXPECT_EQ(applied.status, 0) << "a part of a patch under its name, point " << point << applied.err;
-            EXPECT_TRUE(files.Get("/d/c.bin") == s.patched) << point;
+            EXPECT_TRUE(files.Get("d/c.bin") == s.patched) << point;
             sawNew = true;
         });
         EXPECT_TRUE(sawNew);

@@ -11,6 +11,11 @@
 
 namespace clitest {
 
+// Names for files in memory (relative: on Windows a leading slash starts an option).
+inline const std::string kImage = "d/img.bin";
+inline const std::string kPatch = "d/p.kdx";
+inline const std::string kBackup = "d/back.kdx";
+
 struct Said {
     int status = -1;
     std::string out;

@@ -13,14 +13,13 @@
 #include <iostream>
 
 using namespace testsupport;
+using clitest::kBackup;
+using clitest::kImage;
+using clitest::kPatch;
 using clitest::RunCli;
 using clitest::Said;
 
 namespace {
-
-const std::string kImage = "d/img.bin";
-const std::string kPatch = "d/p.kdx";
-const std::string kBackup = "d/back.kdx";
 
 // Runs the command on the files and hands check every state a power loss may
 // leave; then checks that after its success only the result is left.
@@ -153,6 +152,28 @@ TEST(PowerLoss, SectorsFixLeavesRightSectorsAloneAndCanBeRunAgain)
         EXPECT_EQ(again.status, 0) << point << again.err;
         EXPECT_TRUE(files.Get(disc) == fixed) << point;
     });
+}
+
+// apply --fix-sectors: the sectors the patch does not write into are never
+// touched; once it has said it succeeded, the touched ones are right.
+TEST(PowerLoss, FixSectorsTouchesOnlyTheSectorsThePatchWritesInto)
+{
+    constexpr std::size_t kS = 2352;
+    Bytes before = RawImage({RawKind::Mode1, RawKind::Mode1, RawKind::Mode2Form1, RawKind::Mode1});
+    before[3 * kS + 1000] ^= 0x10;  // wrong on purpose: left so
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{100, {0xAA, 0xBB}, {}}, {2 * kS + 500, {0xCC}, {}}};
+    const std::string disc = "d/disc.bin";
+    EveryState({{disc, before}, {kPatch, BuildPatch(layout)}}, {"apply", "--fix-sectors", "--yes", "-q", kPatch, disc},
+               {}, [&](const FileTree& state, std::size_t point) {
+                   const Bytes& image = state.at(disc);
+                   ASSERT_EQ(image.size(), before.size()) << point;
+                   for (const std::size_t lba : {1, 3})
+                       EXPECT_TRUE(std::equal(image.begin() + lba * kS, image.begin() + (lba + 1) * kS,
+                                              before.begin() + lba * kS))
+                           << "sector " << lba << " touched, point " << point;
+               });
 }
 
 // make over an older patch: the name holds the old patch or the whole new one.

@@ -15,14 +15,13 @@
 #include <regex>
 
 using namespace testsupport;
+using clitest::kBackup;
+using clitest::kImage;
+using clitest::kPatch;
 using clitest::RunCli;
 using clitest::Said;
 
 namespace {
-
-const std::string kImage = "d/img.bin";
-const std::string kPatch = "d/p.kdx";
-const std::string kBackup = "d/back.kdx";
 
 // A temporary file's name ends in a number drawn at random.
 std::string Plain(const std::string& text) { return std::regex_replace(text, std::regex(R"(\.part-[0-9]+)"), ".part-N"); }

@@ -16,8 +16,11 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// mendrix-cli with its arguments, every file in files: the exit status.
+// mendrix-cli with the process's arguments, every file in files: the exit
+// status. Unexpected errors end in a message and status 1.
 int Main(int argc, char** argv, kdx::FileSystem& files);
+// The same with these arguments (UTF-8, the program's name first).
+int Run(std::vector<std::string> arguments, kdx::FileSystem& files);
 
 // Reads a patch as the window's load does, with the load's message on failure.
 std::optional<kdx::Patch> ReadPatchOrSay(const std::string& path, kdx::FileSystem& files);

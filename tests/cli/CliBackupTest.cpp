@@ -129,4 +129,23 @@ TEST_F(CliBackup, UnsoundRecordsGetTheApplysOwnMessageAndNoBackup)
     }
 }
 
+// The backup comes before every other hook: its message is the first, and
+// what the sector fix says of the image follows it.
+TEST_F(CliBackup, TheBackupComesBeforeTheSectorFix)
+{
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{2, {9}, {}}};
+    WriteFile(dir.File("p.kdx"), BuildPatch(layout));
+    WriteFile(dir.File("img.bin"), Bytes(100, 7));
+    const RunResult r = Cli({"apply", "-q", "--fix-sectors", "--backup", dir.File("back.kdx"), dir.File("p.kdx"),
+                             dir.File("img.bin")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Information: Backup written (" + dir.File("back.kdx") +
+                         ", 1 record): applying it puts the image's bytes back.\n"
+                         "Information: Not a raw image of 2352-byte sectors (its length is not a multiple of 2352 "
+                         "bytes): --fix-sectors leaves the image as the patch writes it\n"
+                         "Information: Patch successfully applied, burn image to CD now!\n");
+}
+
 }  // namespace

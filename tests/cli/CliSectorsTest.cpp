@@ -80,6 +80,9 @@ TEST_F(CliSectors, ListsKindsAndWrongSectorsOrRefusesImagesThatAreNotRaw)
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(ReadFile(image), c.image);
     }
+    const RunResult eccJson = Cli({"sectors", "--json", Put("disc.bin", EccOnly(clean))});
+    EXPECT_EQ(eccJson.status, 1);
+    EXPECT_NE(eccJson.out.find("\"wrong\": 1,\n  \"wrongEdc\": 0,\n  \"wrongEcc\": 1,"), std::string::npos) << eccJson.out;
     const RunResult json = Cli({"sectors", "--json", Put("disc.bin", Spoilt(clean))});
     EXPECT_NE(json.out.find("\"wrong\": 3,\n  \"wrongEdc\": 2,\n  \"wrongEcc\": 2,\n  \"firstWrong\": [\n    0,\n    1,\n"
                             "    2\n  ]\n}"),

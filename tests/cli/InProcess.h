@@ -11,6 +11,11 @@
 
 namespace clitest {
 
+// Names for files in memory (relative: on Windows a leading slash starts an option).
+inline const std::string kImage = "d/img.bin";
+inline const std::string kPatch = "d/p.kdx";
+inline const std::string kBackup = "d/back.kdx";
+
 struct Said {
     int status = -1;
     std::string out;
@@ -22,12 +27,10 @@ inline Said RunCli(const std::vector<std::string>& args, kdx::FileSystem& files)
 {
     std::vector<std::string> all = {"mendrix-cli"};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     Said said;
-    said.status = cli::Main(static_cast<int>(argv.size()), argv.data(), files);
+    said.status = cli::Run(all, files);
     said.out = ::testing::internal::GetCapturedStdout();
     said.err = ::testing::internal::GetCapturedStderr();
     return said;

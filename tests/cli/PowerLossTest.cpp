@@ -13,14 +13,13 @@
 #include <iostream>
 
 using namespace testsupport;
+using clitest::kBackup;
+using clitest::kImage;
+using clitest::kPatch;
 using clitest::RunCli;
 using clitest::Said;
 
 namespace {
-
-const std::string kImage = "/d/img.bin";
-const std::string kPatch = "/d/p.kdx";
-const std::string kBackup = "/d/back.kdx";
 
 // Runs the command on the files and hands check every state a power loss may
 // leave; then checks that after its success only the result is left.
@@ -141,7 +140,7 @@ TEST(PowerLoss, SectorsFixLeavesRightSectorsAloneAndCanBeRunAgain)
     // What a fix gives: the changed data stays, its EDC/ECC made right.
     Bytes fixed = wrong;
     for (const std::size_t lba : {1, 3, 4}) kdx::RepairSector(kdx::SectorBytes(fixed.data() + lba * kS, kS));
-    const std::string disc = "/d/disc.bin";
+    const std::string disc = "d/disc.bin";
     EveryState({{disc, wrong}}, {"sectors", "--fix", "--yes", "-q", disc}, {}, [&](const FileTree& state, std::size_t point) {
         const Bytes& image = state.at(disc);
         ASSERT_EQ(image.size(), wrong.size()) << point;
@@ -155,27 +154,49 @@ TEST(PowerLoss, SectorsFixLeavesRightSectorsAloneAndCanBeRunAgain)
     });
 }
 
+// apply --fix-sectors: the sectors the patch does not write into are never
+// touched; once it has said it succeeded, the touched ones are right.
+TEST(PowerLoss, FixSectorsTouchesOnlyTheSectorsThePatchWritesInto)
+{
+    constexpr std::size_t kS = 2352;
+    Bytes before = RawImage({RawKind::Mode1, RawKind::Mode1, RawKind::Mode2Form1, RawKind::Mode1});
+    before[3 * kS + 1000] ^= 0x10;  // wrong on purpose: left so
+    PatchLayout layout;
+    layout.version = 3;
+    layout.records = {{100, {0xAA, 0xBB}, {}}, {2 * kS + 500, {0xCC}, {}}};
+    const std::string disc = "d/disc.bin";
+    EveryState({{disc, before}, {kPatch, BuildPatch(layout)}}, {"apply", "--fix-sectors", "--yes", "-q", kPatch, disc},
+               {}, [&](const FileTree& state, std::size_t point) {
+                   const Bytes& image = state.at(disc);
+                   ASSERT_EQ(image.size(), before.size()) << point;
+                   for (const std::size_t lba : {1, 3})
+                       EXPECT_TRUE(std::equal(image.begin() + lba * kS, image.begin() + (lba + 1) * kS,
+                                              before.begin() + lba * kS))
+                           << "sector " << lba << " touched, point " << point;
+               });
+}
+
 // make over an older patch: the name holds the old patch or the whole new one.
 TEST(PowerLoss, MakeLeavesTheOldPatchOrTheWholeNewOne)
 {
     const Scattered s = ScatteredPatch(6 * 4096, 700);
-    const std::string out = "/d/out.kdx";
+    const std::string out = "d/out.kdx";
     const Bytes old = Text("an older patch");
     for (const bool hadOne : {true, false}) {
-        FileTree start = {{"/d/a.bin", s.original}, {"/d/b.bin", s.patched}};
+        FileTree start = {{"d/a.bin", s.original}, {"d/b.bin", s.patched}};
         if (hadOne) start[out] = old;
         bool sawNew = false;
-        EveryState(start, {"make", "-q", "/d/a.bin", "/d/b.bin", "-o", out}, {}, [&](const FileTree& state, std::size_t point) {
+        EveryState(start, {"make", "-q", "d/a.bin", "d/b.bin", "-o", out}, {}, [&](const FileTree& state, std::size_t point) {
             if (state.count(out) == 0) {
                 EXPECT_FALSE(hadOne) << point;
                 return;
             }
             if (state.at(out) == old) return;
             MemoryFiles files(state);
-            files.Put("/d/c.bin", s.original);
-            const Said applied = RunCli({"apply", "-q", out, "/d/c.bin"}, files);
+            files.Put("d/c.bin", s.original);
+            const Said applied = RunCli({"apply", "-q", out, "d/c.bin"}, files);
             EXPECT_EQ(applied.status, 0) << "a part of a patch under its name, point " << point << applied.err;
-            EXPECT_TRUE(files.Get("/d/c.bin") == s.patched) << point;
+            EXPECT_TRUE(files.Get("d/c.bin") == s.patched) << point;
             sawNew = true;
         });
         EXPECT_TRUE(sawNew);

@@ -15,14 +15,13 @@
 #include <regex>
 
 using namespace testsupport;
+using clitest::kBackup;
+using clitest::kImage;
+using clitest::kPatch;
 using clitest::RunCli;
 using clitest::Said;
 
 namespace {
-
-const std::string kImage = "/d/img.bin";
-const std::string kPatch = "/d/p.kdx";
-const std::string kBackup = "/d/back.kdx";
 
 // A temporary file's name ends in a number drawn at random.
 std::string Plain(const std::string& text) { return std::regex_replace(text, std::regex(R"(\.part-[0-9]+)"), ".part-N"); }
@@ -163,7 +162,7 @@ TEST_F(WriterFaults, ApplyAndUndoWithABackup)
 TEST_F(WriterFaults, SectorFixes)
 {
     constexpr std::size_t kS = 2352;
-    const std::string disc = "/d/disc.bin";
+    const std::string disc = "d/disc.bin";
     const Bytes clean = RawImage({RawKind::Mode1, RawKind::Mode1, RawKind::Mode2Form1, RawKind::Mode1});
     Bytes wrong = clean;
     wrong[1 * kS + 2064] ^= 0x01;
@@ -229,10 +228,10 @@ TEST_F(WriterFaults, SectorFixes)
 // make, over an older patch of the same name.
 TEST_F(WriterFaults, Make)
 {
-    const std::string a = "/d/a.bin";
-    const std::string b = "/d/b.bin";
-    const std::string diz = "/d/file_id.diz";
-    const std::string out = "/d/out.kdx";
+    const std::string a = "d/a.bin";
+    const std::string b = "d/b.bin";
+    const std::string diz = "d/file_id.diz";
+    const std::string out = "d/out.kdx";
     const Bytes old = Text("an older patch");
     const auto error = [](const std::string& text) { return "Error: " + text + "\n"; };
     const struct {
@@ -278,9 +277,9 @@ TEST_F(WriterFaults, Make)
         EXPECT_EQ(left.at(out) != old, c.replaced) << c.name;
         // Whatever stands under the patch's name is a whole patch: the old one or the new.
         if (c.replaced) {
-            memory.Put("/d/c.bin", original);
-            EXPECT_EQ(RunCli({"apply", "-q", out, "/d/c.bin"}, memory).status, 0) << c.name;
-            EXPECT_TRUE(memory.Get("/d/c.bin") == patched) << c.name;
+            memory.Put("d/c.bin", original);
+            EXPECT_EQ(RunCli({"apply", "-q", out, "d/c.bin"}, memory).status, 0) << c.name;
+            EXPECT_TRUE(memory.Get("d/c.bin") == patched) << c.name;
         }
     }
 }

@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     testsupport::FaultyFiles files;
     files.Fail(FileOp::Map, testsupport::Named(argv[1]), ENOMEM, 0);
     files.Before(FileOp::Write, testsupport::Named(argv[1]), [] { std::raise(SIGKILL); }, std::atoi(argv[2]));
-    argv[2] = argv[0];
-    return cli::Main(argc - 2, argv + 2, files);
+    std::vector<std::string> arguments = {argv[0]};
+    arguments.insert(arguments.end(), argv + 3, argv + argc);
+    return cli::Run(arguments, files);
 }

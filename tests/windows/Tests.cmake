@@ -8,7 +8,8 @@ target_link_libraries(mendrix_testsupport PUBLIC GTest::gtest mendrix_kdx mendri
 
 add_executable(kdx_tests kdx/FilesTest.cpp kdx/ImageCheckTest.cpp kdx/RecordBuilderTest.cpp kdx/CdSectorTest.cpp
   kdx/SectorScanTest.cpp kdx/ImageSectorsTest.cpp kdx/PatchWriterTest.cpp kdx/CueSheetTest.cpp kdx/CueImageTest.cpp
-  kdx/ImageTest.cpp kdx/CueApplyTest.cpp windows/FileLayerTest.cpp)
+  kdx/ImageTest.cpp kdx/CueApplyTest.cpp kdx/FileSeamTest.cpp kdx/CrashStatesTest.cpp kdx/PatchOutputFaultsTest.cpp
+  windows/FileLayerTest.cpp)
 target_link_libraries(kdx_tests PRIVATE mendrix_kdx mendrix_texts mendrix_testsupport GTest::gtest_main)
 
 add_executable(command_tests commands/LoadPatchTest.cpp commands/InfoLinesTest.cpp)
@@ -30,7 +31,8 @@ target_link_libraries(win32_window_tests PRIVATE mendrix_desktop mendrix_testsup
 
 # mendrix-cli.exe against the same expected output, errors and status as on Linux.
 find_package(nlohmann_json REQUIRED)
-add_executable(cli_tests cli/CliTest.cpp cli/CliCheckTest.cpp cli/CliMakeTest.cpp)
+# The power-loss states run the commands in process on files in memory.
+add_executable(cli_tests cli/CliTest.cpp cli/CliCheckTest.cpp cli/CliMakeTest.cpp cli/PowerLossTest.cpp)
 target_link_libraries(cli_tests PRIVATE mendrix_testsupport mendrix_cli_commands nlohmann_json::nlohmann_json
   GTest::gtest_main)
 target_compile_definitions(cli_tests PRIVATE MENDRIX_CLI="$<TARGET_FILE_NAME:mendrix-cli>")
@@ -40,6 +42,9 @@ foreach(suite kdx_tests command_tests association_tests ui_tests cli_tests)
   add_test(NAME ${suite} COMMAND ${suite})
   set_tests_properties(${suite} PROPERTIES TIMEOUT 300)
 endforeach()
+# The shipped programs hold no test hook (strings of the build host reads them).
+add_test(NAME no-test-hooks COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/check-no-test-hooks $<TARGET_FILE:mendrix-cli>
+  $<TARGET_FILE:mendrix>)
 # Windows are made without an X server: a prefix on Wine's null display driver.
 add_test(NAME win32_window_tests
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run ${CMAKE_BINARY_DIR} --headless $<TARGET_FILE:win32_window_tests>)

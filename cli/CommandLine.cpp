@@ -60,7 +60,7 @@ std::string CommandNames(CLI::App& app)
     return names;
 }
 
-int Run(int argc, char** argv, kdx::FileSystem& files)
+int Dispatch(int argc, char** argv, kdx::FileSystem& files)
 {
     CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
     // Only -x and --option are options on every system: on Windows a path
@@ -177,15 +177,19 @@ int Run(int argc, char** argv, kdx::FileSystem& files)
 
 }  // namespace
 
+int cli::Run(std::vector<std::string> arguments, kdx::FileSystem& files)
+{
+    std::vector<char*> utf8;
+    for (std::string& argument : arguments) utf8.push_back(argument.data());
+    return Dispatch(static_cast<int>(utf8.size()), utf8.data(), files);
+}
+
 int cli::Main(int argc, char** argv, kdx::FileSystem& files)
 {
     platform::LoadDllsFromSystemOnly();
     try {
         platform::UseByteStreams();
-        std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
-        std::vector<char*> utf8;
-        for (std::string& argument : arguments) utf8.push_back(argument.data());
-        return Run(static_cast<int>(utf8.size()), utf8.data(), files);
+        return Run(platform::ProgramArguments(argc, argv), files);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mendrix-cli: %s\n", e.what());
     } catch (...) {

@@ -4,6 +4,7 @@
 // temporary file stays.
 #include "kdx/CdSector.h"
 #include "tests/cli/InProcess.h"
+#include "tests/support/CueDump.h"
 #include "tests/support/FaultyFiles.h"
 #include "tests/support/MemoryFiles.h"
 #include "tests/support/PatchBuilder.h"
@@ -281,6 +282,62 @@ TEST_F(WriterFaults, Make)
             EXPECT_EQ(RunCli({"apply", "-q", out, "d/c.bin"}, memory).status, 0) << c.name;
             EXPECT_TRUE(memory.Get("d/c.bin") == patched) << c.name;
         }
+    }
+}
+
+// merge: the one-file image first, then its sheet; each through a temporary
+// file, so that a name holds the whole file or nothing new.
+TEST_F(WriterFaults, Merge)
+{
+    const CueDump dump = GameDump();
+    const std::string track = dump.FileIn("/d", 1);
+    const std::string bin = "/o/m.bin";
+    const std::string cue = "/o/m.cue";
+    const auto error = [](const std::string& text) { return "Error: " + text + "\n"; };
+    const struct {
+        const char* name;
+        FileOp op;
+        FileMatch file;
+        int error;
+        std::string err;
+        bool binPlaced;
+        bool cuePlaced;
+    } cases[] = {
+        {"track unread", FileOp::Read, Named(track), EIO,
+         error("Can't read the track file (" + track + "): Input/output error."), false, false},
+        {"image not made", FileOp::Create, TemporaryOf(bin), EACCES,
+         error("Can't create the file (" + bin + "): Permission denied."), false, false},
+        {"image not written", FileOp::Write, TemporaryOf(bin), ENOSPC,
+         error("Can't write the file (" + bin + ".part-N): No space left on device."), false, false},
+        {"image not synced", FileOp::Sync, TemporaryOf(bin), EIO,
+         error("Can't write the file (" + bin + ".part-N): Input/output error."), false, false},
+        {"image not renamed", FileOp::Rename, Named(bin), EXDEV,
+         error("Can't put the file in place (" + bin + "): Invalid cross-device link."), false, false},
+        {"image's folder not synced", FileOp::SyncFolder, Named(bin), EIO,
+         error("Can't put the file in place (" + bin + "): Input/output error."), true, false},
+        {"sheet not made", FileOp::Create, TemporaryOf(cue), EACCES,
+         error("Can't create the file (" + cue + "): Permission denied."), true, false},
+        {"sheet not synced", FileOp::Sync, TemporaryOf(cue), EIO,
+         error("Can't write the file (" + cue + ".part-N): Input/output error."), true, false},
+        {"sheet not renamed", FileOp::Rename, Named(cue), EXDEV,
+         error("Can't put the file in place (" + cue + "): Invalid cross-device link."), true, false},
+    };
+    for (const auto& c : cases) {
+        MemoryFiles memory(dump.Tree("/d"));
+        memory.MakeFolder("/o");
+        FaultyFiles files(memory);
+        files.Fail(c.op, c.file, c.error, 0);
+        const Said said = RunCli({"merge", "-q", dump.SheetIn("/d"), "-o", bin}, files);
+        EXPECT_EQ(said.status, 1) << c.name;
+        EXPECT_EQ(Plain(said.err), c.err) << c.name;
+        const FileTree left = memory.Files();
+        EXPECT_FALSE(AnyTemporary(left)) << c.name;
+        for (const auto& [path, bytes] : dump.Tree("/d")) EXPECT_TRUE(left.at(path) == bytes) << c.name << ": " << path;
+        EXPECT_EQ(left.count(bin), c.binPlaced ? 1u : 0u) << c.name;
+        if (c.binPlaced) {
+            EXPECT_TRUE(left.at(bin) == dump.Merged()) << c.name;
+        }
+        EXPECT_EQ(left.count(cue), c.cuePlaced ? 1u : 0u) << c.name;
     }
 }
 

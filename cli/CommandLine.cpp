@@ -60,6 +60,18 @@ std::string CommandNames(CLI::App& app)
     return names;
 }
 
+// What apply and undo share, in the order their help lists it.
+void AddApplyOptions(CLI::App* cmd, cli::ApplyOptions& options, Answers& answers)
+{
+    answers.AddTo(cmd);
+    cmd->add_flag("--fix-sectors", options.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
+    cmd->add_flag("-q,--quiet", options.quiet, "show no progress bar");
+    cmd->add_option("--backup", options.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
+        ->type_name("BACKUP");
+    cmd->add_option("PATCH", options.patch, "the .kdx patch")->required();
+    cmd->add_option("IMAGE", options.image, "the image file to change, or its cue sheet")->required();
+}
+
 int Dispatch(int argc, char** argv, kdx::FileSystem& files)
 {
     CLI::App app{"mendrix-cli: list, check, apply, undo and make KDX patches for CD image files", "mendrix-cli"};
@@ -87,25 +99,13 @@ int Dispatch(int argc, char** argv, kdx::FileSystem& files)
     Answers applyAnswers;
     CLI::App* applyCmd = app.add_subcommand("apply", "Write a patch into an image in place");
     applyCmd->add_flag("--undo", apply.undo, "write the undo data of a version 3.0 patch (take the patch out)");
-    applyAnswers.AddTo(applyCmd);
-    applyCmd->add_flag("--fix-sectors", apply.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
-    applyCmd->add_flag("-q,--quiet", apply.quiet, "show no progress bar");
-    applyCmd->add_option("--backup", apply.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
-        ->type_name("BACKUP");
-    applyCmd->add_option("PATCH", apply.patch, "the .kdx patch")->required();
-    applyCmd->add_option("IMAGE", apply.image, "the image file to change, or its cue sheet")->required();
+    AddApplyOptions(applyCmd, apply, applyAnswers);
 
     cli::ApplyOptions undo;
     undo.undo = true;
     Answers undoAnswers;
     CLI::App* undoCmd = app.add_subcommand("undo", "Take a version 3.0 patch with undo data back out of an image");
-    undoAnswers.AddTo(undoCmd);
-    undoCmd->add_flag("--fix-sectors", undo.fixSectors, "keep the EDC/ECC of the raw sectors the patch touches right");
-    undoCmd->add_flag("-q,--quiet", undo.quiet, "show no progress bar");
-    undoCmd->add_option("--backup", undo.backup, "first write BACKUP, a patch that puts the overwritten bytes back")
-        ->type_name("BACKUP");
-    undoCmd->add_option("PATCH", undo.patch, "the .kdx patch")->required();
-    undoCmd->add_option("IMAGE", undo.image, "the image file to change, or its cue sheet")->required();
+    AddApplyOptions(undoCmd, undo, undoAnswers);
 
     cli::MakeOptions make;
     CLI::App* makeCmd = app.add_subcommand("make", "Write the patch that turns ORIGINAL into MODIFIED");

@@ -1,5 +1,7 @@
 #include "cli/Interrupt.h"
 
+#include "platform/Abort.h"
+
 #include <csignal>
 
 namespace cli {
@@ -16,5 +18,15 @@ void CatchInterrupts()
 }
 
 bool Interrupted() { return gInterrupted != 0; }
+
+void WatchWriter(platform::console::ConsoleServices& ui, ProgressBar& bar, const BarObserver& observer)
+{
+    CatchInterrupts();
+    ui.onTick = [&bar, &observer] {
+        if (Interrupted()) platform::Abort();
+        bar.Tick(observer.done, observer.total);
+    };
+    ui.beforeMessage = [&bar] { bar.Clear(); };
+}
 
 }  // namespace cli

@@ -6,7 +6,6 @@
 #include "commands/ResultTexts.h"
 #include "commands/SectorTexts.h"
 #include "kdx/MakePatch.h"
-#include "platform/Abort.h"
 #include "platform/Dispatch.h"
 #include "platform/MemoText.h"
 
@@ -18,13 +17,8 @@ int Make(const MakeOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
-    CatchInterrupts();
     BarObserver observer;
-    ui.onTick = [&bar, &observer] {
-        if (Interrupted()) platform::Abort();
-        bar.Tick(observer.done, observer.total);
-    };
-    ui.beforeMessage = [&bar] { bar.Clear(); };
+    WatchWriter(ui, bar, observer);
 
     kdx::MakeOptions write;
     write.original = options.original;

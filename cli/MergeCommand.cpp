@@ -7,7 +7,6 @@
 #include "commands/CueTexts.h"
 #include "commands/Messages.h"
 #include "kdx/CueMerge.h"
-#include "platform/Abort.h"
 #include "platform/Dispatch.h"
 
 namespace cli {
@@ -16,13 +15,8 @@ int Merge(const MergeOptions& options, kdx::FileSystem& files)
 {
     platform::console::ConsoleServices ui(platform::console::Answer::No);
     ProgressBar bar(stderr, ProgressWanted(options.quiet));
-    CatchInterrupts();
     BarObserver observer;
-    ui.onTick = [&bar, &observer] {
-        if (Interrupted()) platform::Abort();
-        bar.Tick(observer.done, observer.total);
-    };
-    ui.beforeMessage = [&bar] { bar.Clear(); };
+    WatchWriter(ui, bar, observer);
 
     kdx::Image image(files);
     if (const kdx::ImageOpenResult opened = image.Open(options.cue, false); !opened.ok()) return FailImageOpen(opened);

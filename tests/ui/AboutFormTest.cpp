@@ -118,8 +118,7 @@ TEST_F(AboutForm, RunFromTheBuildTreeTheLabelOpensTheSourceTreesReadme)
     ui::TfrmAbout about({frmAboutWindow, label}, frmMainWindow);
     EXPECT_EQ(label.Text(), "README.md");
     EXPECT_EQ(Run([&] { about.lblWebClick(); }), Outcome::Completed);
-    const auto sourceRoot = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-    EXPECT_EQ(ui.documents, std::vector<std::string>{(sourceRoot / "README.md").string()});
+    EXPECT_EQ(ui.documents, std::vector<std::string>{std::string(MENDRIX_TEST_SOURCE_ROOT) + "/README.md"});
 }
 
 TEST(Guide, IsFoundFromTheProgramsFolder)

@@ -92,7 +92,6 @@ private:
         bool touched = false;     // written, grown or mapped since the last sync
     };
 
-    ImageOpenResult OpenFile(const std::string& path, bool writable, File& probe);
     ImageOpenResult OpenTracks(const std::string& path, bool writable);
     bool Fail(const Part& part);
     // Every call on an image that is not open fails with EBADF.

@@ -1,5 +1,7 @@
 #include "kdx/CueNames.h"
 
+#include "utf16/Windows1252.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -7,27 +9,7 @@ namespace kdx {
 
 namespace {
 
-// Windows-1252 at 80..9F; 0 where the code page leaves a byte undefined.
-constexpr std::uint16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 constexpr std::uint32_t kReplacement = 0xFFFD;
-
-void PutUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // The bytes read as Windows-1252; undefined ones become U+FFFD, counted in undefined.
 std::string FromWindows1252(std::string_view bytes, int& undefined)
@@ -36,13 +18,12 @@ std::string FromWindows1252(std::string_view bytes, int& undefined)
     out.reserve(bytes.size() + bytes.size() / 2);
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        std::uint32_t cp = b;
-        if (b >= 0x80 && b < 0xA0) cp = kWindows1252High[b - 0x80];
+        std::uint32_t cp = utf16::Windows1252CodePoint(b);
         if (cp == 0 && b != 0) {
             ++undefined;
             cp = kReplacement;
         }
-        PutUtf8(out, cp);
+        utf16::AppendUtf8(out, cp);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "platform/MemoText.h"
 
+#include "utf16/Windows1252.h"
+
 #include <cstdint>
 
 namespace platform {
@@ -25,45 +27,21 @@ std::vector<std::string> DisplayLines(const std::vector<std::string>& entries)
     return lines;
 }
 
-namespace {
-// Code points of 0x80..0x9F in Windows-1252; 0 where the byte is undefined.
-constexpr std::uint16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-}  // namespace
-
 std::string Cp1252ToUtf8(const std::string& bytes, bool sanitize)
 {
     std::string out;
     out.reserve(bytes.size());
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        std::uint32_t cp = b;
-        if (b >= 0x80 && b < 0xA0) cp = kHigh[b - 0x80];
+        const std::uint32_t cp = utf16::Windows1252CodePoint(b);
         const bool control = (b < 0x20 && b != '\t') || b == 0x7F;
         if (cp == 0 && b != 0) {
             if (sanitize) out += '?';
-            else AppendUtf8(out, 0xFFFD);
+            else utf16::AppendUtf8(out, 0xFFFD);
         } else if (control && sanitize) {
             out += '?';
         } else {
-            AppendUtf8(out, cp);
+            utf16::AppendUtf8(out, cp);
         }
     }
     return out;
@@ -101,15 +79,9 @@ Encoded Utf8ToCp1252(const std::string& text, std::string& out)
     for (std::size_t i = 0; i < text.size();) {
         const std::int32_t cp = NextCodePoint(text, i);
         if (cp < 0) return Encoded::NotUtf8;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            bytes += static_cast<char>(cp);
-            continue;
-        }
-        int found = -1;
-        for (int k = 0; k < 32; ++k)
-            if (kHigh[k] != 0 && kHigh[k] == cp) found = k;
-        if (found < 0) unmappable = true;
-        else bytes += static_cast<char>(0x80 + found);
+        const int byte = utf16::Windows1252Byte(static_cast<std::uint32_t>(cp));
+        if (byte < 0) unmappable = true;
+        else bytes += static_cast<char>(byte);
     }
     if (unmappable) return Encoded::Unmappable;
     out = bytes;

@@ -83,11 +83,12 @@ TEST_F(CliMake, MakeThenApplyThenUndoForEveryVersion)
 
 TEST_F(CliMake, DescriptionsTypedAsUtf8AreStoredAsWindows1252)
 {
-    // 49 letters and an e with acute accent: 51 bytes of UTF-8, 50 stored.
-    const std::string text = std::string(49, 'x') + "\xC3\xA9";
+    // 48 letters, an e with acute accent and the euro sign: 53 bytes of
+    // UTF-8, 50 stored (the euro is 0x80, from the code page's own range).
+    const std::string text = std::string(48, 'x') + "\xC3\xA9" + "\xE2\x82\xAC";
     ASSERT_EQ(Cli(MakeArgs({"--description", text})).status, 0);
     const Bytes patch = ReadFile(dir.File("p.kdx"));
-    EXPECT_EQ(std::string(patch.begin() + 6, patch.begin() + 56), std::string(49, 'x') + "\xE9");
+    EXPECT_EQ(std::string(patch.begin() + 6, patch.begin() + 56), std::string(48, 'x') + "\xE9\x80");
 
     const RunResult info = Cli({"info", dir.File("p.kdx")});
     EXPECT_NE(info.out.find("Description    : " + text + "\n"), std::string::npos);
